@@ -1,0 +1,63 @@
+#include "console.h"
+
+namespace label {
+
+Console::Console(ConsoleInput& input, ConsoleOutput& output, Shell& shell)
+    : input_(input), output_(output), shell_(shell) {}
+
+void Console::printText(std::string_view text) {
+    pending_ += text;
+    if (pending_.size() > pendingCapacity) {
+        flush();
+    }
+}
+
+void Console::printLine(std::string_view text) {
+    printText(text);
+    printBlank();
+}
+
+void Console::printBlank() {
+    pending_ += '\n';
+    flush();
+}
+
+void Console::flush() {
+    if (!pending_.empty()) {
+        output_.write(pending_);
+        pending_.clear();
+    }
+}
+
+void Console::clearScreen() { runShellCommand("cls"); }
+
+void Console::runShellCommand(std::string_view commandLine) { shell_.run(commandLine); }
+
+int Console::peekByte() {
+    if (lookahead_.empty()) {
+        if (ended_) {
+            return endOfInput;
+        }
+        const int byte = input_.readByte();
+        if (byte == endOfInput) {
+            // Once over, always over: a terminal's end-of-file key must not
+            // let a later read block again.
+            ended_ = true;
+            return endOfInput;
+        }
+        lookahead_.push_back(static_cast<char>(byte));
+    }
+    return static_cast<unsigned char>(lookahead_.front());
+}
+
+int Console::takeByte() {
+    const int byte = peekByte();
+    if (byte != endOfInput) {
+        lookahead_.erase(0, 1);
+    }
+    return byte;
+}
+
+void Console::putBack(std::string_view bytes) { lookahead_.insert(0, bytes); }
+
+}  // namespace label

@@ -1,0 +1,76 @@
+#pragma once
+
+// The operator's console: buffered output with explicit flush points, shell
+// commands, and the byte-level input that the number reader scans.
+//
+//   printText   appends to the pending text (at most 512 bytes are held)
+//   printLine   appends the text and a line end, then flushes
+//   printBlank  appends a line end alone, then flushes
+//   clearScreen runs "cls"; pending text is NOT flushed first, so text left
+//               pending just before a clear shows on the cleared screen
+//   peekByte / takeByte / putBack   the input, one byte at a time
+//   inputFailed / markFailed / clearFailed   the sticky failed mark
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace label {
+
+inline constexpr int endOfInput = -1;
+
+class ConsoleInput {
+public:
+    virtual ~ConsoleInput() = default;
+    // The next byte (0 to 255), or endOfInput once input is over for good.
+    virtual int readByte() = 0;
+};
+
+class ConsoleOutput {
+public:
+    virtual ~ConsoleOutput() = default;
+    virtual void write(std::string_view bytes) = 0;
+};
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Runs a command line to completion; nobody looks at how it went.
+    virtual void run(std::string_view commandLine) = 0;
+};
+
+class Console {
+public:
+    static constexpr std::size_t pendingCapacity = 512;
+
+    Console(ConsoleInput& input, ConsoleOutput& output, Shell& shell);
+    Console(const Console&) = delete;
+    Console& operator=(const Console&) = delete;
+
+    void printText(std::string_view text);
+    void printLine(std::string_view text);
+    void printBlank();
+    void flush();
+
+    void clearScreen();
+    void runShellCommand(std::string_view commandLine);
+
+    int peekByte();
+    int takeByte();
+    void putBack(std::string_view bytes);
+
+    [[nodiscard]] bool inputFailed() const { return failed_; }
+    void markFailed() { failed_ = true; }
+    void clearFailed() { failed_ = false; }
+
+private:
+    ConsoleInput& input_;
+    ConsoleOutput& output_;
+    Shell& shell_;
+    std::string pending_;
+    std::string lookahead_;
+    bool ended_ = false;
+    bool failed_ = false;
+};
+
+}  // namespace label

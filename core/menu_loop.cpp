@@ -1,0 +1,97 @@
+#include "menu_loop.h"
+
+#include <array>
+
+#include "number_entry.h"
+#include "one_step_actions.h"
+#include "setting_actions.h"
+
+namespace label {
+namespace {
+
+using Action = void (*)(ActionContext&);
+
+// Choices 1 to 8, in order.
+constexpr std::array<Action, 8> actions = {
+    printConfigurationLabel, calibrate,       changeDarkness, changeLabelWidth,
+    enableGapSensor,         changeToLineMode, changeToPageMode, enableBlackMarkSensor,
+};
+
+constexpr std::int32_t leaveChoice = 9;
+
+void showMenu(Console& console, const PortProfile& profile) {
+    console.printBlank();
+    console.printBlank();
+    console.printLine("These are your 9 choices");
+    for (int line = 0; line < profile.blankLinesAfterTitle; ++line) {
+        console.printBlank();
+    }
+    console.printLine("Enter 1 to Print a configuration label");
+    console.printLine("Enter 2 to Calibrate the printer");
+    console.printLine("Enter 3 to Change the darkness");
+    console.printLine("Enter 4 to Change the LABEL width");
+    console.printLine("Enter 5 to Enable the gap sensor");
+    console.printLine("Enter 6 to Change to Line Mode *CAUTION*");
+    console.printLine("Enter 7 to Change to Page Mode *CAUTION*");
+    console.printLine("Enter 8 to Enable the black mark sensor");
+    console.printLine("Enter 9  to exit");
+    console.printLine("Enter your choice now 1,2,3,4,5,6,7,8,or 9");
+    console.printLine("Any other choice will exit you out of the program\n");
+}
+
+void leave(Console& console, const PortProfile& profile) {
+    switch (profile.leaving) {
+    case LeavingStyle::clearScreen:
+        console.clearScreen();
+        break;
+    case LeavingStyle::sayGoodbye:
+        console.printText("You have chosen to close the program");
+        break;
+    }
+}
+
+// One cycle of the menu; false once the run is over.
+bool runCycle(ActionContext& context, std::int32_t& choice) {
+    const PortProfile& profile = context.profile;
+    const bool perCycle = profile.channelLifetime == ChannelLifetime::oneMenuCycle;
+    if (perCycle) {
+        context.channel.open(profile.deviceName);
+    }
+    showMenu(context.console, profile);
+    if (readFormatted(context.console, choice) == ReadOutcome::ended) {
+        return false;
+    }
+    if (choice >= 1 && choice <= static_cast<std::int32_t>(actions.size())) {
+        actions.at(static_cast<std::size_t>(choice - 1))(context);
+        if (perCycle) {
+            context.channel.close();
+        }
+        return true;
+    }
+    if (choice == leaveChoice) {
+        leave(context.console, profile);
+    }
+    return false;
+}
+
+}  // namespace
+
+int runMenuLoop(const PortProfile& profile, Console& console, PortOpener& ports) {
+    PrinterChannel channel(ports);
+    Settings settings;
+    ActionContext context{console, channel, settings, profile};
+    if (profile.channelLifetime == ChannelLifetime::wholeRun) {
+        channel.open(profile.deviceName);
+    }
+    std::int32_t choice = 0;
+    try {
+        while (runCycle(context, choice)) {
+        }
+    } catch (const InputEnded&) {
+        // Nothing more can be typed: end as any other way out does.
+    }
+    channel.close();
+    return 0;
+}
+
+}  // namespace label

@@ -1,0 +1,135 @@
+#include "number_entry.h"
+
+#include <algorithm>
+#include <limits>
+#include <string>
+
+namespace label {
+namespace {
+
+constexpr std::size_t maxNumberLength = 15;
+constexpr std::size_t maxDiscardLength = 1000;
+
+bool isSpace(int byte) {
+    return byte == ' ' || (byte >= '\t' && byte <= '\r');
+}
+
+int digitValue(int byte, int base) {
+    int digit = base;
+    if (byte >= '0' && byte <= '9') {
+        digit = byte - '0';
+    } else if (byte >= 'a' && byte <= 'f') {
+        digit = byte - 'a' + 10;
+    } else if (byte >= 'A' && byte <= 'F') {
+        digit = byte - 'A' + 10;
+    }
+    return digit < base ? digit : -1;
+}
+
+std::int32_t clampToInt32(std::int64_t value) {
+    constexpr std::int64_t low = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int64_t high = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::clamp(value, low, high));
+}
+
+// Takes bytes for one number from the console, never more than 15 in all.
+class NumberScan {
+public:
+    explicit NumberScan(Console& console) : console_(console) {}
+
+    // Takes the next byte if `accepts` says so; returns it, or 0 if not taken.
+    template <typename Accepts>
+    int takeIf(Accepts accepts) {
+        if (length_ >= maxNumberLength || !accepts(console_.peekByte())) {
+            return 0;
+        }
+        ++length_;
+        return console_.takeByte();
+    }
+
+private:
+    Console& console_;
+    std::size_t length_ = 0;
+};
+
+bool isSign(int byte) { return byte == '+' || byte == '-'; }
+bool isZero(int byte) { return byte == '0'; }
+bool isHexMark(int byte) { return byte == 'x' || byte == 'X'; }
+
+bool skipSpace(Console& console) {
+    while (isSpace(console.peekByte())) {
+        console.takeByte();
+    }
+    return console.peekByte() != endOfInput;
+}
+
+}  // namespace
+
+ReadOutcome readFormatted(Console& console, std::int32_t& value) {
+    if (console.inputFailed()) {
+        return ReadOutcome::notANumber;
+    }
+    console.flush();
+    if (!skipSpace(console)) {
+        return ReadOutcome::ended;
+    }
+    NumberScan scan(console);
+    const int sign = scan.takeIf(isSign);
+    int base = 10;
+    bool anyDigit = false;
+    if (scan.takeIf(isZero) != 0) {
+        anyDigit = true;
+        base = scan.takeIf(isHexMark) != 0 ? 16 : 8;
+    }
+    std::int64_t magnitude = 0;
+    while (const int byte = scan.takeIf([base](int b) { return digitValue(b, base) >= 0; })) {
+        anyDigit = true;
+        magnitude = magnitude * base + digitValue(byte, base);
+    }
+    if (!anyDigit) {
+        // Only a sign can have been taken: give it back, as a stream does.
+        const bool ended = console.peekByte() == endOfInput;
+        if (sign != 0) {
+            console.putBack(std::string(1, static_cast<char>(sign)));
+        }
+        value = 0;
+        console.markFailed();
+        return ended ? ReadOutcome::ended : ReadOutcome::notANumber;
+    }
+    value = clampToInt32(sign == '-' ? -magnitude : magnitude);
+    return ReadOutcome::number;
+}
+
+namespace {
+
+void discardLine(Console& console) {
+    for (std::size_t count = 0; count < maxDiscardLength; ++count) {
+        const int byte = console.takeByte();
+        if (byte == '\n' || byte == endOfInput) {
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+std::int32_t readWholeNumber(Console& console, RetryTexts retryTexts) {
+    std::int32_t value = 0;
+    for (;;) {
+        switch (readFormatted(console, value)) {
+        case ReadOutcome::number:
+            return value;
+        case ReadOutcome::ended:
+            throw InputEnded{};
+        case ReadOutcome::notANumber:
+            break;
+        }
+        console.clearFailed();
+        discardLine(console);
+        for (const std::string_view text : retryTexts) {
+            console.printText(text);
+        }
+    }
+}
+
+}  // namespace label

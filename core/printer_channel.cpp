@@ -1,0 +1,57 @@
+#include "printer_channel.h"
+
+namespace label {
+
+PrinterChannel::PrinterChannel(PortOpener& ports) : ports_(ports) {}
+
+PrinterChannel::~PrinterChannel() { close(); }
+
+void PrinterChannel::open(std::string_view deviceName) {
+    close();
+    device_ = ports_.open(deviceName);
+    open_ = true;
+    failed_ = device_ == nullptr;
+}
+
+void PrinterChannel::writeText(std::string_view text) { append(text); }
+
+void PrinterChannel::writeNumber(std::int64_t number) { append(std::to_string(number)); }
+
+void PrinterChannel::writeChar(char byte) { append(std::string_view(&byte, 1)); }
+
+void PrinterChannel::endLine() {
+    append("\r\n");
+    handOn();
+}
+
+void PrinterChannel::close() {
+    handOn();
+    device_.reset();
+    pending_.clear();
+    open_ = false;
+    failed_ = false;
+}
+
+void PrinterChannel::append(std::string_view bytes) {
+    for (const char byte : bytes) {
+        if (!open_ || failed_) {
+            return;
+        }
+        pending_.push_back(byte);
+        if (pending_.size() == pendingCapacity) {
+            handOn();
+        }
+    }
+}
+
+void PrinterChannel::handOn() {
+    if (device_ == nullptr || pending_.empty()) {
+        return;
+    }
+    pending_.erase(0, device_->write(pending_));
+    if (!pending_.empty()) {
+        failed_ = true;
+    }
+}
+
+}  // namespace label

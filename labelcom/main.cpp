@@ -1,0 +1,10 @@
+#include "serial_program.h"
+#include "system.h"
+
+int main() {
+    label::platform::System system;
+    label::Console console(system.input(), system.output(), system.shell());
+    const int status = label::runSerialProgram(console, system.ports());
+    console.flush();
+    return status;
+}

@@ -1,0 +1,123 @@
+#pragma once
+
+// In-memory stand-ins for the keyboard, the screen, the shell and the ports.
+// The screen and the shell share one transcript, so a test sees each shell
+// command at the moment it ran relative to the text around it.
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "console.h"
+#include "printer_channel.h"
+
+namespace label::testing {
+
+class ScriptedInput final : public ConsoleInput {
+public:
+    explicit ScriptedInput(std::string script) : script_(std::move(script)) {}
+    int readByte() override {
+        if (next_ == script_.size()) {
+            ++readsAfterEnd;
+            return endOfInput;
+        }
+        return static_cast<unsigned char>(script_[next_++]);
+    }
+    int readsAfterEnd = 0;
+
+private:
+    std::string script_;
+    std::size_t next_ = 0;
+};
+
+// Records console output; shell commands appear as "[command]".
+class Transcript final : public ConsoleOutput, public Shell {
+public:
+    void write(std::string_view bytes) override {
+        text += bytes;
+        ++writes;
+    }
+    void run(std::string_view commandLine) override { text += "[" + std::string(commandLine) + "]"; }
+    std::string text;
+    int writes = 0;
+};
+
+// Ports that keep what they receive. A port may be made to refuse opening,
+// or to take only so many bytes in all.
+class RecordingPorts final : public PortOpener {
+public:
+    struct Port {
+        std::string received;
+        std::size_t capacity = std::string::npos;
+        bool opens = true;
+        int openCount = 0;
+        int writeCount = 0;
+    };
+
+    std::unique_ptr<PortDevice> open(std::string_view deviceName) override {
+        Port& port = ports[std::string(deviceName)];
+        if (!port.opens) {
+            return nullptr;
+        }
+        ++port.openCount;
+        return std::make_unique<Device>(port);
+    }
+
+    Port& operator[](std::string_view deviceName) { return ports[std::string(deviceName)]; }
+    [[nodiscard]] const Port& at(std::string_view deviceName) const { return ports.at(std::string(deviceName)); }
+
+private:
+    class Device final : public PortDevice {
+    public:
+        explicit Device(Port& port) : port_(port) {}
+        std::size_t write(std::string_view bytes) override {
+            ++port_.writeCount;
+            const std::size_t room = port_.capacity == std::string::npos
+                                         ? bytes.size()
+                                         : port_.capacity - std::min(port_.capacity, port_.received.size());
+            const std::size_t taken = std::min(room, bytes.size());
+            port_.received += bytes.substr(0, taken);
+            return taken;
+        }
+
+    private:
+        Port& port_;
+    };
+
+    std::map<std::string, Port> ports;
+};
+
+// A console wired to a script and a transcript.
+struct ConsoleRig {
+    explicit ConsoleRig(std::string script) : input(std::move(script)) {}
+    ScriptedInput input;
+    Transcript screen;
+    Console console{input, screen, screen};
+};
+
+// Everything the console has not yet consumed.
+inline std::string drain(Console& console) {
+    std::string left;
+    for (int byte = console.takeByte(); byte != endOfInput; byte = console.takeByte()) {
+        left.push_back(static_cast<char>(byte));
+    }
+    return left;
+}
+
+// A whole run of a program (or of the menu loop) on a script.
+struct RecordedRun {
+    using Program = std::function<int(Console&, PortOpener&)>;
+    RecordedRun(const Program& program, std::string script) : rig(std::move(script)) {
+        status = program(rig.console, ports);
+        rig.console.flush();
+    }
+    ConsoleRig rig;
+    RecordingPorts ports;
+    int status = -1;
+};
+
+}  // namespace label::testing

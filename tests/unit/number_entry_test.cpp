@@ -1,0 +1,118 @@
+#include "number_entry.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+
+#include "fakes.h"
+
+namespace label::testing {
+namespace {
+
+struct FormattedCase {
+    std::string input;
+    ReadOutcome outcome;
+    std::int32_t value;
+    std::string left;
+};
+
+class FormattedRead : public ::testing::TestWithParam<FormattedCase> {};
+
+TEST_P(FormattedRead, TakesTheNumberAndLeavesTheRest) {
+    const FormattedCase& c = GetParam();
+    ConsoleRig rig(c.input);
+    std::int32_t value = 77;
+    EXPECT_EQ(readFormatted(rig.console, value), c.outcome);
+    EXPECT_EQ(value, c.value);
+    EXPECT_EQ(drain(rig.console), c.left);
+}
+
+using enum ReadOutcome;
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FormattedRead,
+    ::testing::Values(
+        FormattedCase{"12\n", number, 12, "\n"}, FormattedCase{"-7\n", number, -7, "\n"},
+        FormattedCase{"+5", number, 5, ""}, FormattedCase{" \t\r\n\v\f 3 4", number, 3, " 4"},
+        FormattedCase{"12.5\n", number, 12, ".5\n"}, FormattedCase{"12abc", number, 12, "abc"},
+        FormattedCase{"010", number, 8, ""}, FormattedCase{"08", number, 0, "8"},
+        FormattedCase{"0x1F", number, 31, ""}, FormattedCase{"-0x10", number, -16, ""},
+        FormattedCase{"0X", number, 0, ""}, FormattedCase{"0x 5", number, 0, " 5"},
+        FormattedCase{"0xg", number, 0, "g"}, FormattedCase{"2147483648", number, 2147483647, ""},
+        FormattedCase{"-99999999999", number, -2147483647 - 1, ""},
+        FormattedCase{"0xFFFFFFFF", number, 2147483647, ""},
+        FormattedCase{"-0x80000001", number, -2147483647 - 1, ""},
+        FormattedCase{"1234567890123456", number, 2147483647, "6"},
+        FormattedCase{"-" + std::string(14, '0') + "12", number, 0, "12"},
+        FormattedCase{"0x" + std::string(13, '0') + "1F", number, 0, "1F"},
+        FormattedCase{"abc\n", notANumber, 0, "abc\n"}, FormattedCase{"-x", notANumber, 0, "-x"},
+        FormattedCase{"+-1", notANumber, 0, "+-1"}, FormattedCase{".5", notANumber, 0, ".5"},
+        FormattedCase{std::string("\0" "1", 2), notANumber, 0, std::string("\0" "1", 2)},
+        FormattedCase{"\xff", notANumber, 0, "\xff"}, FormattedCase{"", ended, 77, ""},
+        FormattedCase{" \n\n", ended, 77, ""}, FormattedCase{"-", ended, 0, "-"}));
+
+TEST(FormattedRead, FailsAtOnceWhileMarkedFailed) {
+    ConsoleRig rig("x 5");
+    std::int32_t value = 3;
+    rig.console.printText("prompt");
+    EXPECT_EQ(readFormatted(rig.console, value), ReadOutcome::notANumber);
+    EXPECT_EQ(rig.screen.text, "prompt");
+    rig.console.printText(" again");
+    value = 3;
+    EXPECT_EQ(readFormatted(rig.console, value), ReadOutcome::notANumber);
+    EXPECT_EQ(value, 3);
+    EXPECT_EQ(rig.screen.text, "prompt");
+    EXPECT_EQ(rig.console.peekByte(), 'x');
+}
+
+constexpr std::array<std::string_view, 2> retryTexts = {"bad.\n\a", "again: "};
+
+struct EntryCase {
+    const char* input;
+    std::int32_t value;
+    const char* printed;
+    const char* left;
+};
+
+class WholeNumberEntry : public ::testing::TestWithParam<EntryCase> {};
+
+TEST_P(WholeNumberEntry, RetriesUntilANumberComes) {
+    const EntryCase& c = GetParam();
+    ConsoleRig rig(c.input);
+    EXPECT_EQ(readWholeNumber(rig.console, retryTexts), c.value);
+    rig.console.flush();
+    EXPECT_EQ(rig.screen.text, c.printed);
+    EXPECT_EQ(drain(rig.console), c.left);
+}
+
+const std::string longRubbish = std::string(1000, 'z') + "zz\n9\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WholeNumberEntry,
+    ::testing::Values(EntryCase{"12\n", 12, "", "\n"}, EntryCase{"\n\n-3\n", -3, "", "\n"},
+                      EntryCase{"abc\n4\n", 4, "bad.\n\aagain: ", "\n"},
+                      EntryCase{"x\ny y\n0x10 z", 16, "bad.\n\aagain: bad.\n\aagain: ", " z"},
+                      EntryCase{longRubbish.c_str(), 9, "bad.\n\aagain: bad.\n\aagain: ", "\n"}));
+
+struct EndCase {
+    const char* input;
+    const char* printed;
+};
+
+class WholeNumberEntryAtEnd : public ::testing::TestWithParam<EndCase> {};
+
+TEST_P(WholeNumberEntryAtEnd, GivesUpWhenNoNumberCanCome) {
+    ConsoleRig rig(GetParam().input);
+    EXPECT_THROW(readWholeNumber(rig.console, retryTexts), InputEnded);
+    rig.console.flush();
+    EXPECT_EQ(rig.screen.text, GetParam().printed);
+    EXPECT_EQ(rig.input.readsAfterEnd, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WholeNumberEntryAtEnd,
+                         ::testing::Values(EndCase{"", ""}, EndCase{"  \n", ""}, EndCase{"+", ""},
+                                           EndCase{"abc", "bad.\n\aagain: "},
+                                           EndCase{"abc\n", "bad.\n\aagain: "}));
+
+}  // namespace
+}  // namespace label::testing
