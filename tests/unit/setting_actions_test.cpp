@@ -11,6 +11,25 @@
 namespace label::testing {
 namespace {
 
+struct ActionRun {
+    std::string shown;
+    std::string sent;
+};
+
+// Runs the action of menu choice 3, 4 or 8 on an open channel; `script`
+// starts with the choice and a space, then what the operator types.
+ActionRun runAction(const std::string& script, const PortProfile& profile = parallelProfile) {
+    ConsoleRig rig(script.substr(2));
+    RecordingPorts ports;
+    PrinterChannel channel(ports);
+    channel.open(profile.deviceName);
+    Settings settings;
+    ActionContext context{rig.console, channel, settings, profile};
+    (script[0] == '3' ? changeDarkness : script[0] == '4' ? changeLabelWidth : enableBlackMarkSensor)(context);
+    rig.console.flush();
+    return {rig.screen.text, ports.at(profile.deviceName).received};
+}
+
 struct SettingCase {
     const char* script;
     const char* sent;
@@ -19,44 +38,32 @@ struct SettingCase {
 
 class SettingAction : public ::testing::TestWithParam<SettingCase> {};
 
-// Runs one action with an open channel and returns what the port received.
 TEST_P(SettingAction, SendsTheEnteredValuesAndConfirms) {
     const SettingCase& c = GetParam();
-    ConsoleRig rig(std::string(c.script).substr(2));
-    RecordingPorts ports;
-    PrinterChannel channel(ports);
-    channel.open("lpt1:");
-    Settings settings;
-    ActionContext context{rig.console, channel, settings, parallelProfile};
-    const char choice = c.script[0];
-    (choice == '3' ? changeDarkness : choice == '4' ? changeLabelWidth : enableBlackMarkSensor)(context);
-    rig.console.flush();
-    EXPECT_EQ(ports.at("lpt1:").received, c.sent);
-    const std::string& shown = rig.screen.text;
-    EXPECT_EQ(shown.substr(shown.rfind("[cls]") + 5), c.shownLast);
+    const ActionRun run = runAction(c.script);
+    EXPECT_EQ(run.sent, c.sent);
+    EXPECT_TRUE(run.shown.substr(run.shown.rfind("[cls]") + 5).starts_with(c.shownLast)) << run.shown;
 }
+
+const char* const blackMarkDone =
+    "\n\nYou have now issued a command to enable the black mark sensor\n"
+    "Press the feed button ON THE PRINTER to test your calculations";
 
 INSTANTIATE_TEST_SUITE_P(
     Values, SettingAction,
     ::testing::Values(
         SettingCase{"3 12\n", "D12\r\n", "The Darkness Setting has been changed to 12"},
         SettingCase{"3 -3\n", "D-3\r\n", "The Darkness Setting has been changed to -3"},
-        SettingCase{"3 0\n", "D0\r\n", "The Darkness Setting has been changed to 0"},
         SettingCase{"4 406\n", "q406\r\n", "Your label width has been changed to 406 dots"},
-        SettingCase{"8 609\n51\n0\n", "Q609,B51+0\r\n",
-                    "You have set the offset to 0\n\nYou have now issued a command to enable the black mark "
-                    "sensor\nPress the feed button ON THE PRINTER to test your calculations"},
-        SettingCase{"8 710 51 -45", "Q710,B51-45\r\n", "You have set the offset to -45\n\n"
-                                                       "You have now issued a command to enable the black mark "
-                                                       "sensor\nPress the feed button ON THE PRINTER to test your "
-                                                       "calculations"},
-        SettingCase{"8 710 51 125", "Q710,B51+125\r\n", "You have set the offset to 125\n\n"
-                                                        "You have now issued a command to enable the black mark "
-                                                        "sensor\nPress the feed button ON THE PRINTER to test your "
-                                                        "calculations"},
-        SettingCase{"8 1 2 -2147483648", "Q1,B2-2147483648\r\n",
-                    "You have set the offset to -2147483648\n\nYou have now issued a command to enable the black "
-                    "mark sensor\nPress the feed button ON THE PRINTER to test your calculations"}));
+        SettingCase{"8 609\n51\n0\n", "Q609,B51+0\r\n", "You have set the offset to 0"},
+        SettingCase{"8 710 51 -45", "Q710,B51-45\r\n", "You have set the offset to -45"},
+        SettingCase{"8 710 51 125", "Q710,B51+125\r\n", "You have set the offset to 125"},
+        SettingCase{"8 1 2 -2147483648", "Q1,B2-2147483648\r\n", "You have set the offset to -2147483648"}));
+
+TEST(BlackMarkDialogue, EndsWithTheFeedButtonHintLeftPending) {
+    const ActionRun run = runAction("8 1 2 3");
+    EXPECT_TRUE(run.shown.ends_with(blackMarkDone));
+}
 
 struct RetryCase {
     const char* script;
@@ -68,18 +75,10 @@ class SettingRetry : public ::testing::TestWithParam<RetryCase> {};
 
 TEST_P(SettingRetry, EachPromptAnswersWithItsOwnTexts) {
     const RetryCase& c = GetParam();
-    ConsoleRig rig(std::string(c.script).substr(2));
-    RecordingPorts ports;
-    PrinterChannel channel(ports);
-    channel.open("com1:");
-    Settings settings;
-    ActionContext context{rig.console, channel, settings, serialProfile};
-    const char choice = c.script[0];
-    (choice == '3' ? changeDarkness : choice == '4' ? changeLabelWidth : enableBlackMarkSensor)(context);
-    EXPECT_NE(rig.screen.text.find(c.retry), std::string::npos) << rig.screen.text;
-    EXPECT_EQ(ports.at("com1:").received, c.sent);
+    const ActionRun run = runAction(c.script, serialProfile);
+    EXPECT_NE(run.shown.find(c.retry), std::string::npos) << run.shown;
+    EXPECT_EQ(run.sent, c.sent);
 }
-
 INSTANTIATE_TEST_SUITE_P(
     Prompts, SettingRetry,
     ::testing::Values(
@@ -95,15 +94,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(BlackMarkDialogue, ExplainsTheOffsetWithTheProgramsOwnLine) {
     for (const PortProfile* profile : {&serialProfile, &parallelProfile}) {
-        ConsoleRig rig("1 2 3");
-        RecordingPorts ports;
-        PrinterChannel channel(ports);
-        Settings settings;
-        ActionContext context{rig.console, channel, settings, *profile};
-        enableBlackMarkSensor(context);
         const std::string expected =
             "The offset is the distance from\n" + std::string(profile->offsetExplanationLine) + "\nor the perforation\n";
-        EXPECT_NE(rig.screen.text.find(expected), std::string::npos);
+        EXPECT_NE(runAction("8 1 2 3", *profile).shown.find(expected), std::string::npos);
     }
 }
 
