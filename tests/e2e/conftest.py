@@ -4,12 +4,16 @@ pseudo-terminal, nothing) and the fixture clears them away afterwards."""
 
 import os
 import subprocess
+import time
 from pathlib import Path
 
+import pexpect
+import pyte
 import pytest
 
 PROGRAMS = {"labellpt": os.environ["LABELLPT"], "labelcom": os.environ["LABELCOM"]}
 PORT_PATHS = {"lpt1": Path(os.environ["LABEL_LPT1_PATH"]), "com1": Path(os.environ["LABEL_COM1_PATH"])}
+SCREEN_COLUMNS, SCREEN_LINES = 80, 24
 
 
 def clear_path(path: Path) -> None:
@@ -39,8 +43,6 @@ class Port:
         return self.path.read_bytes()
 
 
-
-
 def _port_fixture(name):
     @pytest.fixture
     def fixture():
@@ -57,6 +59,81 @@ lpt1 = _port_fixture("lpt1")
 com1 = _port_fixture("com1")
 
 
+class SerialLine:
+    """A pseudo-terminal standing in for the serial line; the test holds both
+    ends, so the line stays up when the program closes its side."""
+
+    def __init__(self):
+        self.master, self.slave = os.openpty()
+        os.set_blocking(self.master, False)
+
+    def received(self) -> bytes:
+        chunks = []
+        while True:
+            try:
+                chunks.append(os.read(self.master, 4096))
+            except BlockingIOError:
+                return b"".join(chunks)
+
+    def close(self):
+        os.close(self.master)
+        os.close(self.slave)
+
+
+@pytest.fixture
+def com1_line(com1):
+    line = SerialLine()
+    com1.link_to(os.ttyname(line.slave))
+    yield line
+    line.close()
+
+
 def run_piped(program: str, keys: bytes, timeout: float = 20) -> subprocess.CompletedProcess:
-    """Runs a program with `keys` as its whole standard input."""
-    return subprocess.run([PROGRAMS[program]], input=keys, capture_output=True, timeout=timeout, check=False)
+    """Runs a program with `keys` as its whole standard input; `seconds` on
+    the result tells how long it ran."""
+    start = time.monotonic()
+    result = subprocess.run([PROGRAMS[program]], input=keys, capture_output=True, timeout=timeout, check=False)
+    result.seconds = time.monotonic() - start
+    return result
+
+
+class TerminalRun:
+    """A program in a real pseudo-terminal, its output rendered by a
+    terminal emulator; `raw` keeps the bytes for failure reports."""
+
+    def __init__(self, program: str):
+        self.screen = pyte.Screen(SCREEN_COLUMNS, SCREEN_LINES)
+        self._stream = pyte.ByteStream(self.screen)
+        self.raw = bytearray()
+        self.child = pexpect.spawn(
+            PROGRAMS[program], dimensions=(SCREEN_LINES, SCREEN_COLUMNS), timeout=10,
+            env={**os.environ, "TERM": "xterm"}, logfile_read=self,
+        )
+
+    def write(self, data: bytes):
+        self.raw += data
+        self._stream.feed(data)
+
+    def flush(self):
+        pass
+
+    def lines(self) -> list:
+        return [line.rstrip() for line in self.screen.display]
+
+    def exit_status(self) -> int:
+        self.child.expect(pexpect.EOF)
+        self.child.close()
+        return self.child.exitstatus
+
+
+@pytest.fixture
+def terminal_run():
+    runs = []
+
+    def start(program: str) -> TerminalRun:
+        runs.append(TerminalRun(program))
+        return runs[-1]
+
+    yield start
+    for run in runs:
+        run.child.close(force=True)
