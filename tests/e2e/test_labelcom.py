@@ -1,0 +1,51 @@
+"""labelcom: the preparation question, port preparation, and its serial line."""
+
+import termios
+
+import pytest
+
+from conftest import run_piped
+from screens import CLEAR, PAUSE, SERIAL_BANNER, SERIAL_MENU
+
+PREPARED = SERIAL_BANNER + PAUSE + PAUSE + CLEAR + SERIAL_MENU + CLEAR
+
+
+@pytest.mark.parametrize(
+    "keys, stdout",
+    [
+        (b"2\n9\n", SERIAL_BANNER + SERIAL_MENU + CLEAR),
+        (b"0\n9\n", SERIAL_BANNER + SERIAL_MENU + CLEAR),
+        (b"7\n9\n", SERIAL_BANNER + SERIAL_MENU + CLEAR),
+        # A failed first answer fails the menu's read too.
+        (b"x\n9\n", SERIAL_BANNER + SERIAL_MENU),
+        (b"1\n9\n", PREPARED),
+    ],
+)
+def test_preparation_answers(com1, keys, stdout):
+    com1.make_file()
+    result = run_piped("labelcom", keys)
+    assert (result.stdout, com1.received(), result.returncode) == (stdout, b"", 0)
+    # A file is no serial line: preparing it is reported on one line, and the run goes on.
+    complaints = result.stderr.decode().splitlines()
+    if keys.startswith(b"1"):
+        assert len(complaints) == 1 and str(com1.path) in complaints[0] and "not a serial line" in complaints[0]
+    else:
+        assert complaints == []
+
+
+def test_preparation_sets_9600_8n1(com1_line):
+    settings = termios.tcgetattr(com1_line.slave)
+    settings[2] = (settings[2] & ~(termios.CSIZE | termios.CLOCAL)) | termios.CS7 | termios.PARENB | termios.CSTOPB
+    settings[4] = settings[5] = termios.B1200
+    termios.tcsetattr(com1_line.slave, termios.TCSANOW, settings)
+    result = run_piped("labelcom", b"1\n9\n")
+    assert (result.stdout, result.stderr, result.returncode) == (PREPARED, b"", 0)
+    _, _, cflag, _, ispeed, ospeed, _ = termios.tcgetattr(com1_line.slave)
+    assert (ispeed, ospeed) == (termios.B9600, termios.B9600)
+    assert cflag & (termios.CSIZE | termios.PARENB | termios.CSTOPB | termios.CLOCAL) == termios.CS8 | termios.CLOCAL
+
+
+@pytest.mark.parametrize("keys, sent", [(b"2\n7\n1\n9\n", b"\x1bVRT2U\r\n"), (b"2\n7\n9\n", b"\x1bVRT2")])
+def test_serial_line_gets_the_bytes_untranslated(com1_line, keys, sent):
+    result = run_piped("labelcom", keys)
+    assert (com1_line.received(), result.returncode) == (sent, 0)
