@@ -1,0 +1,18 @@
+# How the two programs are linked. Most of what a short run costs is starting
+# the process, and most of that is loading and relocating a dynamic C++
+# runtime; see "Linking" in README.md for the measurements behind the default.
+set(LABEL_LINKING "static-runtime" CACHE STRING
+  "How the programs are linked: dynamic, static-runtime (C++ runtime built in) or static")
+set_property(CACHE LABEL_LINKING PROPERTY STRINGS dynamic static-runtime static)
+
+function(label_link_program target)
+  if(MSVC OR LABEL_LINKING STREQUAL "dynamic")
+    return()
+  elseif(LABEL_LINKING STREQUAL "static-runtime")
+    target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc)
+  elseif(LABEL_LINKING STREQUAL "static")
+    target_link_options(${target} PRIVATE -static)
+  else()
+    message(FATAL_ERROR "LABEL_LINKING is \"${LABEL_LINKING}\"; use dynamic, static-runtime or static")
+  endif()
+endfunction()
