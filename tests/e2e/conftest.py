@@ -107,8 +107,9 @@ class TerminalRun:
         self.raw = bytearray()
         self.child = pexpect.spawn(
             PROGRAMS[program], dimensions=(SCREEN_LINES, SCREEN_COLUMNS), timeout=10,
-            env={**os.environ, "TERM": "xterm"}, logfile_read=self,
+            env={**os.environ, "TERM": "xterm"},
         )
+        self.child.logfile_read = self
 
     def write(self, data: bytes):
         self.raw += data
