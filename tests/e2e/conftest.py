@@ -88,11 +88,13 @@ def com1_line(com1):
     line.close()
 
 
-def run_piped(program: str, keys: bytes, timeout: float = 20) -> subprocess.CompletedProcess:
-    """Runs a program with `keys` as its whole standard input; `seconds` on
+def run_piped(program: str, keys: bytes, timeout: float = 20, command: tuple = ()) -> subprocess.CompletedProcess:
+    """Runs a program with `keys` as its whole standard input, through
+    `command` if given (for example to run it as another user); `seconds` on
     the result tells how long it ran."""
     start = time.monotonic()
-    result = subprocess.run([PROGRAMS[program]], input=keys, capture_output=True, timeout=timeout, check=False)
+    result = subprocess.run([*command, PROGRAMS[program]], input=keys, capture_output=True, timeout=timeout,
+                            check=False)
     result.seconds = time.monotonic() - start
     return result
 
