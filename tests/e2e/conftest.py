@@ -17,7 +17,9 @@ SCREEN_COLUMNS, SCREEN_LINES = 80, 24
 
 
 def clear_path(path: Path) -> None:
-    if path.is_symlink() or path.exists():
+    if path.is_dir() and not path.is_symlink():
+        path.rmdir()
+    elif path.is_symlink() or path.exists():
         path.unlink()
 
 
@@ -57,6 +59,11 @@ def _port_fixture(name):
 
 lpt1 = _port_fixture("lpt1")
 com1 = _port_fixture("com1")
+
+
+def empty_port_of(request, program: str) -> Port:
+    """The port fixture of `program`, holding an empty file."""
+    return request.getfixturevalue({"labellpt": "lpt1", "labelcom": "com1"}[program]).make_file()
 
 
 class SerialLine:
