@@ -9,7 +9,7 @@ import subprocess
 import pexpect.popen_spawn
 import pytest
 
-from conftest import PROGRAMS, run_piped
+from conftest import PROGRAMS, empty_port_of, run_piped
 from screens import GOODBYE, ONE_STEP_CHOICES, PARALLEL_BANNER, PARALLEL_MENU, SERIAL_MENU
 
 # Every choice once, each number prompt answered, then leave.
@@ -33,6 +33,7 @@ def test_any_other_answer_ends_the_run_at_once(lpt1, keys):
     assert (result.stdout, lpt1.received(), result.returncode) == (PARALLEL_BANNER + PARALLEL_MENU, b"", 0)
 
 
+@pytest.mark.filterwarnings("ignore:setDaemon:DeprecationWarning")  # inside pexpect's pipe reader
 @pytest.mark.parametrize(
     "program, lead, menu, after_page_mode",
     [("labellpt", b"", PARALLEL_MENU, b"\x1bVRT2"), ("labelcom", b"2\n", SERIAL_MENU, b"")],
@@ -41,7 +42,7 @@ def test_any_other_answer_ends_the_run_at_once(lpt1, keys):
 def test_page_mode_goes_out_with_the_channel(request, program, lead, menu, after_page_mode):
     """A per-cycle channel delivers page mode when its cycle ends; a
     whole-run channel holds it until the next line end."""
-    port = request.getfixturevalue("lpt1" if program == "labellpt" else "com1").make_file()
+    port = empty_port_of(request, program)
     child = pexpect.popen_spawn.PopenSpawn([PROGRAMS[program]], timeout=10)
     child.send(lead)
     child.expect_exact(menu)
@@ -50,8 +51,10 @@ def test_page_mode_goes_out_with_the_channel(request, program, lead, menu, after
         child.expect_exact(menu)
         assert port.received() == received
     child.send(b"9\n")
+    child.sendeof()
     child.expect(pexpect.EOF)
     assert child.wait() == 0
+    child.proc.stdout.close()
 
 
 def _kind(path):

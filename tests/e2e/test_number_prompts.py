@@ -2,7 +2,7 @@
 
 import pytest
 
-from conftest import run_piped
+from conftest import empty_port_of, run_piped
 from screens import GOODBYE, PARALLEL_BANNER, PARALLEL_MENU, black_mark, darkness, label_width
 
 
@@ -41,7 +41,7 @@ SESSION = [(b"1\n", b"U\r\n"), (b"7\n", b"\x1bVRT2"), (b"3\n", b""), (b"12\n", b
 @pytest.mark.parametrize("program, lead", [("labellpt", b""), ("labelcom", b"2\n")])
 def test_input_ending_at_a_prompt_ends_the_run(request, program, lead, steps):
     """The run stops where the keys stop: no retries, earlier commands all sent."""
-    port = request.getfixturevalue("lpt1" if program == "labellpt" else "com1").make_file()
+    port = empty_port_of(request, program)
     whole = run_piped(program, lead + b"".join(keys for keys, _ in SESSION))
     port.make_file()
     result = run_piped(program, lead + b"".join(keys for keys, _ in SESSION[:steps]), timeout=5)
