@@ -1,0 +1,131 @@
+"""Runs the Windows executables of build/windows-* under wine.
+
+One throwaway wine prefix serves the whole session, its COM1 and LPT1 led by
+the registry to files in the session's folder. Its server is kept alive from
+the check of those links to the end, so that no later start can point the
+ports anywhere else (wine's own default for COM1 is a real serial device)."""
+
+import importlib.util
+import os
+import subprocess
+import time
+from pathlib import Path
+
+import pytest
+
+ROOT = Path(__file__).resolve().parents[2]
+WINE64 = "/usr/lib/wine/wine64"
+WINESERVER = "/usr/lib/wine/wineserver"
+# Chooses the 32-bit loader when one is installed.
+WINE_ANY = "/usr/bin/wine"
+ARCHITECTURES = ("x86_64", "i686")
+
+
+def executable(program: str, architecture: str) -> Path:
+    return ROOT / "build" / f"windows-{architecture}" / program / f"{program}.exe"
+
+
+def _load_screens():
+    spec = importlib.util.spec_from_file_location("screens", ROOT / "tests" / "e2e" / "screens.py")
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+screens = _load_screens()
+
+# Wine's "cls" prints nothing to a file and its "pause" has its own words;
+# everything else is ours and must arrive with the console's CR LF line ends.
+WINE_PAUSE = b"Press any key to continue... "
+
+
+def on_windows_console(piped_posix_text: bytes) -> bytes:
+    text = piped_posix_text.replace(screens.CLEAR, b"").replace(screens.PAUSE, WINE_PAUSE)
+    return text.replace(b"\n", b"\r\n")
+
+
+class Wine:
+    def __init__(self, folder: Path):
+        self.folder = folder
+        self.ports = {name: folder / "ports" / name for name in ("com1", "lpt1")}
+        self.env = {key: value for key, value in os.environ.items() if key not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        self.env.update(WINEPREFIX=str(folder / "prefix"), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+
+    def quietly(self, *command: str) -> None:
+        subprocess.run(command, env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=300, check=True)
+
+    def start(self) -> None:
+        self.ports["com1"].parent.mkdir()
+        self.quietly(WINE64, "wineboot", "--init")
+        self.quietly(WINESERVER, "-w")
+        for name, path in self.ports.items():
+            self.quietly(WINE64, "reg", "add", r"HKLM\Software\Wine\Ports", "/v", name.upper(), "/d", str(path), "/f")
+        self.quietly(WINESERVER, "-w")
+        self.quietly(WINESERVER, "-p")
+        # The first process of a fresh server may hand its output to wine's
+        # own services; this one has nothing to lose.
+        self.quietly(WINE64, "cmd", "/c", "exit")
+        self._await_port_links()
+
+    def _await_port_links(self) -> None:
+        dosdevices = self.folder / "prefix" / "dosdevices"
+        deadline = time.monotonic() + 30
+        while any(os.path.realpath(dosdevices / name) != str(path) for name, path in self.ports.items()):
+            if time.monotonic() > deadline:
+                pytest.exit("wine did not point COM1 and LPT1 at the test files; no program was run", 3)
+            time.sleep(0.2)
+
+    def stop(self) -> None:
+        subprocess.run([WINESERVER, "-k"], env=self.env, check=False)
+        subprocess.run([WINESERVER, "-w"], env=self.env, check=False)
+
+    def run(self, program: str, keys: bytes, architecture: str = "x86_64") -> tuple:
+        """Runs a program with `keys` as its whole input; gives its output and exit status."""
+        keys_file, output_file = self.folder / "keys", self.folder / "output"
+        keys_file.write_bytes(keys)
+        loader = WINE64 if architecture == "x86_64" else WINE_ANY
+        with keys_file.open("rb") as stdin, output_file.open("wb") as stdout:
+            finished = subprocess.run([loader, str(executable(program, architecture))], env=self.env, stdin=stdin,
+                                      stdout=stdout, stderr=subprocess.DEVNULL, timeout=60, check=False)
+        return output_file.read_bytes(), finished.returncode
+
+    def received(self, port: str) -> bytes:
+        return self.ports[port].read_bytes()
+
+
+@pytest.fixture(scope="session")
+def wine(tmp_path_factory):
+    session = Wine(tmp_path_factory.mktemp("wine"))
+    try:
+        session.start()
+        yield session
+    finally:
+        session.stop()
+
+
+@pytest.fixture
+def ports(wine):
+    """Both port files, empty; a test may take one away."""
+    for path in wine.ports.values():
+        path.write_bytes(b"")
+    return wine
+
+
+@pytest.fixture(scope="session")
+def runnable_architectures(wine):
+    """The 32-bit build runs only where a 32-bit wine loader exists, which
+    needs a 32-bit system architecture that CI must not add."""
+    wine.ports["lpt1"].write_bytes(b"")
+    output, _ = wine.run("labellpt", b"", "i686")
+    if output.startswith(on_windows_console(screens.PARALLEL_BANNER)):
+        return ARCHITECTURES
+    return ARCHITECTURES[:1]
+
+
+@pytest.fixture(params=ARCHITECTURES)
+def architecture(request, runnable_architectures):
+    if request.param not in runnable_architectures:
+        pytest.skip(f"{request.param} programs print nothing under wine here: no 32-bit wine loader "
+                    f"(/usr/lib/wine/wine {'is' if os.path.exists('/usr/lib/wine/wine') else 'is not'} installed)")
+    return request.param
