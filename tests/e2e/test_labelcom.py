@@ -20,6 +20,7 @@ PREPARED = SERIAL_BANNER + PAUSE + PAUSE + CLEAR + SERIAL_MENU + CLEAR
         (b"x\n9\n", SERIAL_BANNER + SERIAL_MENU),
         (b"1\n9\n", PREPARED),
     ],
+    ids=["2", "0", "7", "letter", "1"],
 )
 def test_preparation_answers(com1, keys, stdout):
     com1.make_file()
@@ -45,7 +46,8 @@ def test_preparation_sets_9600_8n1(com1_line):
     assert cflag & (termios.CSIZE | termios.PARENB | termios.CSTOPB | termios.CLOCAL) == termios.CS8 | termios.CLOCAL
 
 
-@pytest.mark.parametrize("keys, sent", [(b"2\n7\n1\n9\n", b"\x1bVRT2U\r\n"), (b"2\n7\n9\n", b"\x1bVRT2")])
+@pytest.mark.parametrize("keys, sent", [(b"2\n7\n1\n9\n", b"\x1bVRT2U\r\n"), (b"2\n7\n9\n", b"\x1bVRT2")],
+                         ids=["page mode then label", "page mode then leave"])
 def test_serial_line_gets_the_bytes_untranslated(com1_line, keys, sent):
     result = run_piped("labelcom", keys)
     assert (com1_line.received(), result.returncode) == (sent, 0)

@@ -26,7 +26,8 @@ def test_one_step_choices_send_their_bytes_and_confirm(lpt1):
     assert result.returncode == 0
 
 
-@pytest.mark.parametrize("keys", [b"0\n1\n", b"-1\n1\n", b"10\n1\n", b"x\n1\n", b""])
+@pytest.mark.parametrize("keys", [b"0\n1\n", b"-1\n1\n", b"10\n1\n", b"x\n1\n", b""],
+                         ids=["0", "-1", "10", "letter", "no input"])
 def test_any_other_answer_ends_the_run_at_once(lpt1, keys):
     lpt1.make_file()
     result = run_piped("labellpt", keys)
@@ -77,7 +78,8 @@ def test_port_faults_leave_the_dialogue_unchanged(lpt1, fault):
     assert result.seconds < 3
 
 
-@pytest.mark.parametrize("program, keys", [("labellpt", EVERY_CHOICE), ("labelcom", b"1\n" + EVERY_CHOICE)])
+@pytest.mark.parametrize("program, keys", [("labellpt", EVERY_CHOICE), ("labelcom", b"1\n" + EVERY_CHOICE)],
+                         ids=["labellpt", "labelcom"])
 def test_no_child_process_is_started(tmp_path, lpt1, com1, program, keys):
     if shutil.which("strace") is None:
         pytest.skip("strace is not installed")

@@ -38,7 +38,7 @@ SESSION = [(b"1\n", b"U\r\n"), (b"7\n", b"\x1bVRT2"), (b"3\n", b""), (b"12\n", b
 
 @pytest.mark.parametrize("steps", [2, 3, 5, 7, 8, 9, 10],
                          ids=["menu", "darkness", "width", "distance", "thickness", "offset", "after a sign"])
-@pytest.mark.parametrize("program, lead", [("labellpt", b""), ("labelcom", b"2\n")])
+@pytest.mark.parametrize("program, lead", [("labellpt", b""), ("labelcom", b"2\n")], ids=["labellpt", "labelcom"])
 def test_input_ending_at_a_prompt_ends_the_run(request, program, lead, steps):
     """The run stops where the keys stop: no retries, earlier commands all sent."""
     port = empty_port_of(request, program)
