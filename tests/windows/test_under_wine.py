@@ -60,7 +60,6 @@ def test_port_that_refuses_writes_leaves_the_dialogue_unchanged(ports, program):
     assert not ports.ports[port].exists()
 
 
-@pytest.mark.parametrize("keys, sent", [(b"2\n7\n9\n", b"\x1bVRT2"), (b"2\n7\n2\n9\n", b"\x1bVRT2xa\r\n")])
-def test_page_mode_waits_for_the_next_line_or_the_close(ports, keys, sent):
-    ports.run("labelcom", keys)
-    assert ports.received("com1") == sent
+def test_page_mode_goes_out_at_the_close(ports):
+    ports.run("labelcom", b"2\n7\n9\n")
+    assert ports.received("com1") == b"\x1bVRT2"
