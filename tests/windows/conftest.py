@@ -7,6 +7,7 @@ ports anywhere else (wine's own default for COM1 is a real serial device)."""
 
 import importlib.util
 import os
+import shutil
 import subprocess
 import time
 from pathlib import Path
@@ -79,6 +80,8 @@ class Wine:
     def stop(self) -> None:
         subprocess.run([WINESERVER, "-k"], env=self.env, check=False)
         subprocess.run([WINESERVER, "-w"], env=self.env, check=False)
+        # Hundreds of megabytes, of no use once the server is gone.
+        shutil.rmtree(self.folder / "prefix", ignore_errors=True)
 
     def run(self, program: str, keys: bytes, architecture: str = "x86_64") -> tuple:
         """Runs a program with `keys` as its whole input; gives its output and exit status."""
