@@ -1,9 +1,9 @@
 """Runs the Windows executables of build/windows-* under wine.
 
 One throwaway wine prefix serves the whole session, its COM1 and LPT1 led by
-the registry to files in the session's folder. Its server is kept alive from
-the check of those links to the end, so that no later start can point the
-ports anywhere else (wine's own default for COM1 is a real serial device)."""
+the registry to files in the session's folder, and no program runs before
+wine shows those links (its own default for COM1 is a real serial device).
+The server stays up between runs, which keeps each run well under a second."""
 
 import importlib.util
 import os
@@ -63,7 +63,8 @@ class Wine:
         for name, path in self.ports.items():
             self.quietly(WINE64, "reg", "add", r"HKLM\Software\Wine\Ports", "/v", name.upper(), "/d", str(path), "/f")
         self.quietly(WINESERVER, "-w")
-        self.quietly(WINESERVER, "-p")
+        # Idle for a minute at most, so that a killed session leaves no server behind.
+        self.quietly(WINESERVER, "-p60")
         # The first process of a fresh server may hand its output to wine's
         # own services; this one has nothing to lose.
         self.quietly(WINE64, "cmd", "/c", "exit")
