@@ -4,13 +4,16 @@
 // are opened without waiting (no carrier, no FIFO reader: the open fails),
 // never created and never truncated, and written at their end. A terminal
 // port gets raw output so that it receives exactly the bytes sent. A write
-// that the port does not take within five seconds is given up.
+// that the port does not take within five seconds is given up, and so is at
+// once every later write to that port until one goes through whole.
 //
 // "cls", "pause" and "mode com1:96,N,8,1" are done here without starting a
 // process; anything else goes to the system shell.
 //
-// Ctrl-C and SIGTERM end keyboard input instead of killing the process, so
-// the run ends the ordinary way and a command still pending reaches the port.
+// Ctrl-C, SIGTERM and a hang-up end keyboard input instead of killing the
+// process, so the run ends the ordinary way and a command still pending
+// reaches the port. A signal also writes to a pipe that every keyboard wait
+// watches, so one that lands just before a wait is not missed.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -35,15 +38,35 @@ using std::string_view_literals::operator""sv;
 constexpr auto portPatience = std::chrono::seconds(5);
 
 volatile std::sig_atomic_t interrupted = 0;
+// Both ends non-blocking; the read end turns readable at the first signal
+// and stays so, since nothing ever reads it.
+std::array<int, 2> interruptPipe{-1, -1};
 
-extern "C" void noteInterrupt(int /*signal*/) { interrupted = 1; }
+extern "C" void noteInterrupt(int /*signal*/) {
+    const int savedErrno = errno;
+    interrupted = 1;
+    const char mark = 0;
+    // A full pipe already says the same.
+    [[maybe_unused]] const ssize_t ignored = ::write(interruptPipe[1], &mark, 1);
+    errno = savedErrno;
+}
 
 void catchSignal(int signal, void (*handler)(int)) {
     struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
-    // No SA_RESTART: a blocked keyboard read must return and see the flag.
     sigaction(signal, &action, nullptr);
+}
+
+bool makeInterruptPipe() {
+    if (::pipe(interruptPipe.data()) != 0) {
+        return false;
+    }
+    for (const int fd : interruptPipe) {
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        ::fcntl(fd, F_SETFL, O_NONBLOCK);
+    }
+    return true;
 }
 
 // A closed standard descriptor would be handed to the port at open, and the
@@ -73,11 +96,29 @@ void writeAll(int fd, std::string_view bytes) {
     }
 }
 
+// Waits until `fd` has something to read (or has ended); false if a signal
+// came first or comes meanwhile.
+bool waitForKeys(int fd) {
+    std::array<pollfd, 2> watch{{{interruptPipe[0], POLLIN, 0}, {fd, POLLIN, 0}}};
+    for (;;) {
+        const int ready = ::poll(watch.data(), watch.size(), -1);
+        if (ready > 0) {
+            return watch[0].revents == 0;
+        }
+        if (errno != EINTR) {
+            return interrupted == 0;
+        }
+    }
+}
+
 class StandardInput final : public ConsoleInput {
 public:
     int readByte() override {
+        if (interrupted != 0) {
+            return endOfInput;
+        }
         while (next_ == end_) {
-            if (interrupted != 0) {
+            if (!waitForKeys(STDIN_FILENO)) {
                 return endOfInput;
             }
             const ssize_t count = ::read(STDIN_FILENO, buffer_.data(), buffer_.size());
@@ -143,8 +184,11 @@ public:
     PosixPort(const PosixPort&) = delete;
     PosixPort& operator=(const PosixPort&) = delete;
 
+    // Once the port has run out the patience, later writes take only what
+    // it accepts at once, until one goes through whole: the operator waits
+    // out a stalled port once, not at every line end that retries it.
     std::size_t write(std::string_view bytes) override {
-        const auto deadline = std::chrono::steady_clock::now() + portPatience;
+        const auto deadline = std::chrono::steady_clock::now() + (stalled_ ? std::chrono::seconds(0) : portPatience);
         std::size_t taken = 0;
         while (taken < bytes.size()) {
             const ssize_t written = ::write(fd_, bytes.data() + taken, bytes.size() - taken);
@@ -156,11 +200,13 @@ public:
                 break;
             }
         }
+        stalled_ = taken < bytes.size();
         return taken;
     }
 
 private:
     int fd_;
+    bool stalled_ = false;
 };
 
 void makeOutputRaw(int fd) {
@@ -213,7 +259,7 @@ void waitForOneKey() {
         return;
     }
     char key = 0;
-    while (::read(STDIN_FILENO, &key, 1) < 0 && errno == EINTR && interrupted == 0) {
+    while (waitForKeys(STDIN_FILENO) && ::read(STDIN_FILENO, &key, 1) < 0 && errno == EINTR) {
     }
 }
 
@@ -301,8 +347,12 @@ System::System() : parts_(std::make_unique<Parts>()) {
     keepStandardDescriptorsOpen();
     // A console that went away must not kill a run that still has bytes for the printer.
     std::signal(SIGPIPE, SIG_IGN);
-    catchSignal(SIGINT, noteInterrupt);
-    catchSignal(SIGTERM, noteInterrupt);
+    // Without the pipe a signal could slip past a keyboard wait: then let it end the process.
+    if (makeInterruptPipe()) {
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            catchSignal(signal, noteInterrupt);
+        }
+    }
 }
 
 System::~System() = default;
