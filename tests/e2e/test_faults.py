@@ -1,0 +1,285 @@
+"""Faults of the port, the keyboard and the console: the dialogue stays as it
+is with a working port, the run ends by itself with status 0, and nothing is
+left behind."""
+
+import io
+import os
+import shutil
+import signal
+import stat
+import subprocess
+import termios
+import time
+
+import pexpect
+import pexpect.fdpexpect
+import pexpect.popen_spawn
+import pytest
+
+from conftest import PROGRAMS, clear_path, empty_port_of, run_piped
+from screens import GOODBYE, PARALLEL_BANNER, PARALLEL_MENU, RETRY, SERIAL_BANNER, SERIAL_MENU
+
+LEAD = {"labellpt": b"", "labelcom": b"2\n"}
+MENU = {"labellpt": PARALLEL_MENU, "labelcom": SERIAL_MENU}
+# Every choice once, each number prompt answered, then leave.
+SESSION = b"1\n2\n3\n12\n4\n406\n5\n6\n7\n8\n609\n51\n-45\n9\n"
+PAGE_MODE = b"\x1bVRT2"
+
+
+def working_run(port, program, keys, command=()):
+    """The run with a working port, for comparison; the port is gone after."""
+    port.make_file()
+    result = run_piped(program, keys, command=command)
+    sent = port.received()
+    clear_path(port.path)
+    return result, sent
+
+
+def path_state(path):
+    if not os.path.lexists(path):
+        return None
+    mode = os.lstat(path).st_mode
+    if stat.S_ISDIR(mode):
+        return mode, sorted(os.listdir(path))
+    return mode, path.read_bytes() if stat.S_ISREG(mode) else os.readlink(path)
+
+
+def as_unprivileged(program):
+    """A command that runs `program` as a user the port file does not admit."""
+    if os.geteuid() != 0:
+        return ()
+    command = ("setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups")
+    if shutil.which("setpriv") is None or run_piped(program, b"", command=command).returncode != 0:
+        pytest.skip("running as root, and the program cannot be run as nobody here")
+    return command
+
+
+def make_unwritable(port):
+    port.make_file()
+    port.path.chmod(0o444)
+
+
+@pytest.mark.parametrize("program, fault", [
+    ("labellpt", "directory"), ("labellpt", "unwritable file"),
+    ("labelcom", "missing"), ("labelcom", "directory"), ("labelcom", "unwritable file"),
+    ("labelcom", "full device"),
+])
+def test_a_port_that_cannot_be_written_leaves_the_dialogue_unchanged(request, program, fault):
+    port = empty_port_of(request, program)
+    command = as_unprivileged(program) if fault == "unwritable file" else ()
+    working, _ = working_run(port, program, LEAD[program] + SESSION, command)
+    {"missing": lambda: None, "directory": port.path.mkdir, "unwritable file": lambda: make_unwritable(port),
+     "full device": lambda: port.link_to("/dev/full")}[fault]()
+    before = path_state(port.path)
+    result = run_piped(program, LEAD[program] + SESSION, command=command)
+    assert (result.stdout, result.returncode, path_state(port.path)) == (working.stdout, 0, before)
+    assert result.seconds < 3
+
+
+def stall(fifo):
+    """Opens a reader on `fifo` and fills the pipe; returns the reader."""
+    reader = os.open(fifo, os.O_RDONLY | os.O_NONBLOCK)
+    writer = os.open(fifo, os.O_WRONLY | os.O_NONBLOCK)
+    try:
+        while True:
+            os.write(writer, b"." * 4096)
+    except BlockingIOError:
+        pass
+    try:
+        while True:
+            os.write(writer, b".")
+    except BlockingIOError:
+        os.close(writer)
+    return reader
+
+
+def read_all(fd):
+    chunks = []
+    try:
+        while chunk := os.read(fd, 65536):
+            chunks.append(chunk)
+    except BlockingIOError:
+        pass
+    return b"".join(chunks)
+
+
+def spawn_piped(program):
+    """The program with pipes for its console, its output all kept in `log`."""
+    child = pexpect.popen_spawn.PopenSpawn([PROGRAMS[program]], timeout=10)
+    child.log = io.BytesIO()
+    child.logfile_read = child.log
+    return child
+
+
+def ends_well(child):
+    child.expect(pexpect.EOF, timeout=3)
+    return child.wait() == 0
+
+
+@pytest.mark.parametrize("program, delivered", [("labellpt", b"U\r\n"), ("labelcom", b"Q150,024\r\n")])
+def test_a_stalled_port_costs_one_wait_and_is_retried(request, program, delivered):
+    """Choice 5 sends two lines into a port that takes nothing: the operator
+    waits out the bound once. Once the port drains, a whole-run channel
+    delivers the stalled line at the next line end; a per-cycle one starts
+    afresh with the next cycle."""
+    port = empty_port_of(request, program)
+    working, _ = working_run(port, program, LEAD[program] + b"5\n1\n9\n")
+    reader = stall(port.make_fifo().path)
+    child = spawn_piped(program)
+    child.send(LEAD[program])
+    child.expect_exact(MENU[program])
+    start = time.monotonic()
+    child.send(b"5\n")
+    child.expect_exact(MENU[program])
+    assert 4.5 < time.monotonic() - start < 7
+    read_all(reader)
+    child.send(b"1\n9\n")
+    assert ends_well(child)
+    assert (read_all(reader), child.log.getvalue()) == (delivered, working.stdout)
+    os.close(reader)
+
+
+def test_a_serial_line_that_vanishes_is_written_off_quietly(com1):
+    """The far end of the line goes away between two choices, as when a USB
+    serial adapter is pulled: later commands are dropped, nothing hangs."""
+    keys_before, keys_after = b"2\n1\n", b"2\n7\n3\n12\n9\n"
+    working, _ = working_run(com1, "labelcom", keys_before + keys_after)
+    master, slave = os.openpty()
+    com1.link_to(os.ttyname(slave))
+    child = spawn_piped("labelcom")
+    child.send(keys_before)
+    child.expect_exact(SERIAL_MENU + b"\n\f")
+    child.expect_exact(SERIAL_MENU)
+    assert os.read(master, 100) == b"U\r\n"
+    os.close(master)
+    os.close(slave)
+    child.send(keys_after)
+    assert ends_well(child)
+    assert child.log.getvalue() == working.stdout
+
+
+def test_a_per_cycle_port_that_appears_gets_the_later_commands(lpt1):
+    """The port appears while the second menu waits: that cycle's channel
+    has already failed to open, the third cycle's is fresh."""
+    working, _ = working_run(lpt1, "labellpt", b"1\n2\n6\n9\n")
+    child = spawn_piped("labellpt")
+    child.send(b"1\n")
+    child.expect_exact(PARALLEL_MENU + b"\n\f")
+    child.expect_exact(PARALLEL_MENU)
+    lpt1.make_file()
+    child.send(b"2\n6\n9\n")
+    assert ends_well(child)
+    assert (child.log.getvalue(), lpt1.received()) == (working.stdout, b"OVRT1\r\n")
+
+
+def run_with_broken_console(program, keys, how):
+    if how == "closed":
+        return subprocess.run(["sh", "-c", 'exec "$0" >&-', PROGRAMS[program]], input=keys, timeout=5, check=False)
+    child = subprocess.Popen([PROGRAMS[program]], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    child.stdout.close()
+    child.communicate(keys, timeout=5)
+    return child
+
+
+@pytest.mark.parametrize("how", ["closed", "broken pipe"])
+@pytest.mark.parametrize("program", ["labellpt", "labelcom"])
+def test_commands_reach_the_port_when_the_console_is_gone(request, program, how):
+    port = empty_port_of(request, program)
+    _, sent = working_run(port, program, LEAD[program] + SESSION)
+    port.make_file()
+    assert run_with_broken_console(program, LEAD[program] + SESSION, how).returncode == 0
+    assert port.received() == sent
+
+
+def spawn_in_terminal(program):
+    """The program with a pseudo-terminal as its console; `terminal` is the
+    test's own handle on the program's side, to read its settings."""
+    master, terminal = os.openpty()
+    process = subprocess.Popen([PROGRAMS[program]], stdin=terminal, stdout=terminal, stderr=terminal,
+                               start_new_session=True)
+    child = pexpect.fdpexpect.fdspawn(master, timeout=10)
+    child.proc, child.terminal = process, terminal
+    return child
+
+
+def wait_for_single_key_mode(terminal):
+    deadline = time.monotonic() + 3
+    while termios.tcgetattr(terminal)[3] & termios.ICANON and time.monotonic() < deadline:
+        time.sleep(0.01)
+
+
+PAGE_MODE_PENDING = (b"2\n7\n", [b"now be in page mode", b"out of the program"], PAGE_MODE)
+IN_PAUSE = (b"1\n", [b"Press any key to continue . . . "], b"")
+
+
+@pytest.mark.parametrize("signum", [signal.SIGINT, signal.SIGTERM, signal.SIGHUP], ids=["INT", "TERM", "HUP"])
+@pytest.mark.parametrize("console, keys, shown, sent", [
+    ("pipe", *PAGE_MODE_PENDING), ("terminal", *PAGE_MODE_PENDING), ("terminal", *IN_PAUSE),
+], ids=["piped, page mode pending", "terminal, page mode pending", "terminal, in pause"])
+def test_a_signal_ends_the_run_the_ordinary_way(com1, console, keys, shown, sent, signum):
+    com1.make_file()
+    child = spawn_piped("labelcom") if console == "pipe" else spawn_in_terminal("labelcom")
+    settings = (lambda: None) if console == "pipe" else (lambda: termios.tcgetattr(child.terminal))
+    before = settings()
+    child.send(keys)
+    for text in shown:
+        child.expect_exact(text)
+    if keys == IN_PAUSE[0]:
+        wait_for_single_key_mode(child.terminal)
+    child.proc.send_signal(signum)
+    assert child.proc.wait(timeout=3) == 0
+    assert (com1.received(), settings()) == (sent, before)
+    if console == "terminal":
+        child.close()
+        os.close(child.terminal)
+
+
+def darkness_after(rubbish):
+    """Darkness 5 entered after a line of rubbish: the output, and the most
+    memory (KiB) the program has held by the menu after."""
+    child = spawn_piped("labellpt")
+    child.send(b"3\n" + rubbish + b"\n5\n")
+    child.expect_exact(b"changed to 5")
+    with open(f"/proc/{child.proc.pid}/status", encoding="ascii") as status:
+        peak = next(int(line.split()[1]) for line in status if line.startswith("VmHWM:"))
+    child.send(b"9\n")
+    assert ends_well(child)
+    return child.log.getvalue(), peak
+
+
+DARKNESS_PROMPT = b"Enter the darkness setting \n"
+
+
+@pytest.mark.parametrize("rubbish, retries", [
+    (b"\x00\xff\x1b[2J\x1b]0;title\x07\x80\r", 1),
+    (b"x" * 100_000, 100),
+    (b"\xff" * 10_000_000, 10_000),
+], ids=["binary", "100,000 characters", "10 MB"])
+def test_rubbish_lines_are_retried_in_bounded_memory(lpt1, rubbish, retries):
+    """Each retry discards 1000 characters of the line."""
+    lpt1.make_file()
+    clean, clean_peak = darkness_after(b"")
+    output, peak = darkness_after(rubbish)
+    assert output == clean.replace(DARKNESS_PROMPT, DARKNESS_PROMPT + RETRY["darkness"] * retries)
+    assert (lpt1.received(), peak < clean_peak + 4096) == (b"D5\r\nD5\r\n", True)
+
+
+@pytest.mark.parametrize("program", ["labellpt", "labelcom"])
+def test_cr_lf_line_ends_read_as_line_feeds(request, program):
+    port = empty_port_of(request, program)
+    working, sent = working_run(port, program, LEAD[program] + SESSION)
+    port.make_file()
+    result = run_piped(program, (LEAD[program] + SESSION).replace(b"\n", b"\r\n"))
+    assert (result.stdout, port.received(), result.returncode) == (working.stdout, sent, 0)
+
+
+@pytest.mark.parametrize("program, keys", [
+    ("labelcom", b""), ("labelcom", b"1"), ("labellpt", b"3\n1"), ("labelcom", b"2\n8\n609\n51\n-4"),
+], ids=["serial question", "serial question answered", "in a number", "in a signed number"])
+def test_input_ending_without_a_line_end_reads_as_an_ended_line(request, program, keys):
+    port = empty_port_of(request, program)
+    ended_line, sent = working_run(port, program, keys + b"\n")
+    port.make_file()
+    result = run_piped(program, keys, timeout=5)
+    assert (result.stdout, port.received(), result.returncode) == (ended_line.stdout, sent, 0)
+    assert result.seconds < 1
