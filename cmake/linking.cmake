@@ -2,7 +2,10 @@
 # the process, and most of that is loading and relocating shared libraries;
 # see "Linking" in README.md for the measurements behind the default.
 # "static" keeps address-space randomisation on Linux (a static PIE).
-if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+if(CMAKE_CXX_FLAGS MATCHES "-fsanitize=")
+  # The sanitizers' runtimes only work in a dynamically linked program.
+  set(default_linking dynamic)
+elseif(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   set(default_linking static)
 else()
   set(default_linking static-runtime)
