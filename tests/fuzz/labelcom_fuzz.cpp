@@ -1,0 +1,7 @@
+#include "run_program.h"
+#include "serial_program.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    label::fuzzing::runAndCheck(label::runSerialProgram, "com1:", data, size);
+    return 0;
+}
