@@ -10,6 +10,7 @@ set(CPACK_STRIP_FILES ON)
 # plain `cmake --install` installs the programs and their manual pages alone.
 function(label_install_debian_files)
   set(source "${PROJECT_SOURCE_DIR}/packaging/debian")
+  find_program(LABEL_GZIP gzip REQUIRED)
   file(STRINGS "${source}/changelog" newest LIMIT_COUNT 1)
   if(NOT newest MATCHES "\\(${PROJECT_VERSION}\\)")
     message(FATAL_ERROR "packaging/debian/changelog has no entry for version ${PROJECT_VERSION}")
