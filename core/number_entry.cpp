@@ -9,6 +9,11 @@ namespace {
 
 constexpr std::size_t maxNumberLength = 15;
 constexpr std::size_t maxDiscardLength = 1000;
+constexpr int octal = 8;
+constexpr int decimal = 10;
+constexpr int hexadecimal = 16;
+// The value of the digit "a" (or "A").
+constexpr int letterDigitBase = 10;
 
 bool isSpace(int byte) {
     return byte == ' ' || (byte >= '\t' && byte <= '\r');
@@ -19,9 +24,9 @@ int digitValue(int byte, int base) {
     if (byte >= '0' && byte <= '9') {
         digit = byte - '0';
     } else if (byte >= 'a' && byte <= 'f') {
-        digit = byte - 'a' + 10;
+        digit = byte - 'a' + letterDigitBase;
     } else if (byte >= 'A' && byte <= 'F') {
-        digit = byte - 'A' + 10;
+        digit = byte - 'A' + letterDigitBase;
     }
     return digit < base ? digit : -1;
 }
@@ -75,14 +80,14 @@ ReadOutcome readFormatted(Console& console, std::int32_t& value) {
     }
     NumberScan scan(console);
     const int sign = scan.takeIf(isSign);
-    int base = 10;
+    int base = decimal;
     bool anyDigit = false;
     if (scan.takeIf(isZero) != 0) {
         anyDigit = true;
-        base = scan.takeIf(isHexMark) != 0 ? 16 : 8;
+        base = scan.takeIf(isHexMark) != 0 ? hexadecimal : octal;
     }
     std::int64_t magnitude = 0;
-    while (const int byte = scan.takeIf([base](int b) { return digitValue(b, base) >= 0; })) {
+    while (const int byte = scan.takeIf([base](int next) { return digitValue(next, base) >= 0; })) {
         anyDigit = true;
         magnitude = magnitude * base + digitValue(byte, base);
     }

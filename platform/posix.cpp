@@ -135,7 +135,8 @@ public:
     }
 
 private:
-    std::array<char, 4096> buffer_{};
+    static constexpr std::size_t chunkSize = 4096;
+    std::array<char, chunkSize> buffer_{};
     std::size_t next_ = 0;
     std::size_t end_ = 0;
 };
@@ -316,7 +317,8 @@ public:
         } else if (commandLine == "mode com1:96,N,8,1"sv) {
             prepareSerialPort();
         } else {
-            std::system(std::string(commandLine).c_str());
+            // Other command lines are the shell's by contract.
+            std::system(std::string(commandLine).c_str());  // NOLINT(cert-env33-c)
         }
     }
 
@@ -346,7 +348,7 @@ struct System::Parts {
 System::System() : parts_(std::make_unique<Parts>()) {
     keepStandardDescriptorsOpen();
     // A console that went away must not kill a run that still has bytes for the printer.
-    std::signal(SIGPIPE, SIG_IGN);
+    catchSignal(SIGPIPE, SIG_IGN);
     // Without the pipe a signal could slip past a keyboard wait: then let it end the process.
     if (makeInterruptPipe()) {
         for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
