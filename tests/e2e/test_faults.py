@@ -17,7 +17,7 @@ import pexpect.popen_spawn
 import pytest
 
 from conftest import PROGRAMS, clear_path, empty_port_of, run_piped
-from screens import GOODBYE, PARALLEL_BANNER, PARALLEL_MENU, RETRY, SERIAL_BANNER, SERIAL_MENU
+from screens import PARALLEL_MENU, RETRY, SERIAL_MENU
 
 LEAD = {"labellpt": b"", "labelcom": b"2\n"}
 MENU = {"labellpt": PARALLEL_MENU, "labelcom": SERIAL_MENU}
