@@ -5,7 +5,8 @@
 // never created and never truncated, and written at their end. A terminal
 // port gets raw output so that it receives exactly the bytes sent. A write
 // that the port does not take within five seconds is given up, and so is at
-// once every later write to that port until one goes through whole.
+// once every later write to that port until one goes through whole; so is,
+// at the close, what a serial line has not sent within that bound.
 //
 // "cls", "pause" and "mode com1:96,N,8,1" are done here without starting a
 // process; anything else goes to the system shell.
@@ -17,6 +18,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -178,10 +180,33 @@ bool waitWritable(int fd, std::chrono::steady_clock::time_point deadline) {
     }
 }
 
+// Waits until a terminal has sent all it holds, or the deadline passes.
+bool outputDrained(int fd, std::chrono::steady_clock::time_point deadline) {
+    constexpr int pollMilliseconds = 20;
+    int queued = 0;
+    while (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        ::poll(nullptr, 0, pollMilliseconds);
+    }
+    return true;
+}
+
 class PosixPort final : public PortDevice {
 public:
     explicit PosixPort(int fd) : fd_(fd) {}
-    ~PosixPort() override { ::close(fd_); }
+    // Closing a terminal waits in the kernel until a stuck line has taken
+    // its output: for half a minute by default, or without end. The line
+    // gets the patience of a write (none if it has stalled already), then
+    // what it still holds is dropped.
+    ~PosixPort() override {
+        const auto patience = stalled_ ? std::chrono::seconds(0) : portPatience;
+        if (::isatty(fd_) != 0 && !outputDrained(fd_, std::chrono::steady_clock::now() + patience)) {
+            ::tcflush(fd_, TCOFLUSH);
+        }
+        ::close(fd_);
+    }
     PosixPort(const PosixPort&) = delete;
     PosixPort& operator=(const PosixPort&) = delete;
 
