@@ -294,14 +294,18 @@ std::string describeError(std::string_view path, std::string_view reason) {
 }
 
 // 9600 baud both ways, 8 data bits, no parity, 1 stop bit, receiver on,
-// modem lines ignored, raw output. Returns what went wrong, or nothing.
+// modem lines ignored, no flow control, raw output. Returns what went wrong,
+// or nothing. Flow control goes off as the operators' own command interpreter
+// turns it off: a line left waiting for a handshake the printer never gives
+// would take no bytes at all.
 std::string applySerialSettings(int fd) {
     termios settings{};
     if (::tcgetattr(fd, &settings) != 0) {
         return std::strerror(errno);
     }
-    settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
+    settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
     settings.c_cflag |= CS8 | CREAD | CLOCAL;
+    settings.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     ::cfsetispeed(&settings, B9600);
     ::cfsetospeed(&settings, B9600);
@@ -311,7 +315,8 @@ std::string applySerialSettings(int fd) {
     // tcsetattr succeeds when any one setting took: check them all.
     termios applied{};
     if (::tcgetattr(fd, &applied) != 0 || ::cfgetospeed(&applied) != B9600 ||
-        ::cfgetispeed(&applied) != B9600 || (applied.c_cflag & (CSIZE | PARENB | CSTOPB | CLOCAL)) != (CS8 | CLOCAL)) {
+        ::cfgetispeed(&applied) != B9600 ||
+        (applied.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS | CLOCAL)) != (CS8 | CLOCAL)) {
         return "the line settings did not take";
     }
     return {};

@@ -34,16 +34,20 @@ def test_preparation_answers(com1, keys, stdout):
         assert complaints == []
 
 
-def test_preparation_sets_9600_8n1(com1_line):
+def test_preparation_sets_9600_8n1_without_flow_control(com1_line):
     settings = termios.tcgetattr(com1_line.slave)
+    settings[0] |= termios.IXON | termios.IXOFF
     settings[2] = (settings[2] & ~(termios.CSIZE | termios.CLOCAL)) | termios.CS7 | termios.PARENB | termios.CSTOPB
+    settings[2] |= termios.CRTSCTS
     settings[4] = settings[5] = termios.B1200
     termios.tcsetattr(com1_line.slave, termios.TCSANOW, settings)
     result = run_piped("labelcom", b"1\n9\n")
     assert (result.stdout, result.stderr, result.returncode) == (PREPARED, b"", 0)
-    _, _, cflag, _, ispeed, ospeed, _ = termios.tcgetattr(com1_line.slave)
+    iflag, _, cflag, _, ispeed, ospeed, _ = termios.tcgetattr(com1_line.slave)
     assert (ispeed, ospeed) == (termios.B9600, termios.B9600)
-    assert cflag & (termios.CSIZE | termios.PARENB | termios.CSTOPB | termios.CLOCAL) == termios.CS8 | termios.CLOCAL
+    assert cflag & (termios.CSIZE | termios.PARENB | termios.CSTOPB | termios.CRTSCTS | termios.CLOCAL) == (
+        termios.CS8 | termios.CLOCAL)
+    assert iflag & (termios.IXON | termios.IXOFF) == 0
 
 
 @pytest.mark.parametrize("keys, sent", [(b"2\n7\n1\n9\n", b"\x1bVRT2U\r\n"), (b"2\n7\n9\n", b"\x1bVRT2")],
