@@ -7,6 +7,9 @@ CLEAR = b"\f"
 GOODBYE = b"You have chosen to close the program"
 PAUSE = b"Press any key to continue . . . \n"
 
+# Keys that make every choice once, answer each number prompt, then leave.
+EVERY_CHOICE = b"1\n2\n3\n12\n4\n406\n5\n6\n7\n8\n609\n51\n-45\n9\n"
+
 PARALLEL_BANNER = (
     b"This program is for the Parallel port only (LPT1)\n"
     b"*************************************************\n"

@@ -17,12 +17,10 @@ import pexpect.popen_spawn
 import pytest
 
 from conftest import PROGRAMS, clear_path, empty_port_of, run_piped
-from screens import PARALLEL_MENU, RETRY, SERIAL_MENU
+from screens import EVERY_CHOICE, PARALLEL_MENU, RETRY, SERIAL_MENU
 
 LEAD = {"labellpt": b"", "labelcom": b"2\n"}
 MENU = {"labellpt": PARALLEL_MENU, "labelcom": SERIAL_MENU}
-# Every choice once, each number prompt answered, then leave.
-SESSION = b"1\n2\n3\n12\n4\n406\n5\n6\n7\n8\n609\n51\n-45\n9\n"
 PAGE_MODE = b"\x1bVRT2"
 
 
@@ -67,11 +65,11 @@ def make_unwritable(port):
 def test_a_port_that_cannot_be_written_leaves_the_dialogue_unchanged(request, program, fault):
     port = empty_port_of(request, program)
     command = as_unprivileged(program) if fault == "unwritable file" else ()
-    working, _ = working_run(port, program, LEAD[program] + SESSION, command)
+    working, _ = working_run(port, program, LEAD[program] + EVERY_CHOICE, command)
     {"missing": lambda: None, "directory": port.path.mkdir, "unwritable file": lambda: make_unwritable(port),
      "full device": lambda: port.link_to("/dev/full")}[fault]()
     before = path_state(port.path)
-    result = run_piped(program, LEAD[program] + SESSION, command=command)
+    result = run_piped(program, LEAD[program] + EVERY_CHOICE, command=command)
     assert (result.stdout, result.returncode, path_state(port.path)) == (working.stdout, 0, before)
     assert result.seconds < 3
 
@@ -185,9 +183,9 @@ def run_with_broken_console(program, keys, how):
 @pytest.mark.parametrize("program", ["labellpt", "labelcom"])
 def test_commands_reach_the_port_when_the_console_is_gone(request, program, how):
     port = empty_port_of(request, program)
-    _, sent = working_run(port, program, LEAD[program] + SESSION)
+    _, sent = working_run(port, program, LEAD[program] + EVERY_CHOICE)
     port.make_file()
-    assert run_with_broken_console(program, LEAD[program] + SESSION, how).returncode == 0
+    assert run_with_broken_console(program, LEAD[program] + EVERY_CHOICE, how).returncode == 0
     assert port.received() == sent
 
 
@@ -267,9 +265,9 @@ def test_rubbish_lines_are_retried_in_bounded_memory(lpt1, rubbish, retries):
 @pytest.mark.parametrize("program", ["labellpt", "labelcom"])
 def test_cr_lf_line_ends_read_as_line_feeds(request, program):
     port = empty_port_of(request, program)
-    working, sent = working_run(port, program, LEAD[program] + SESSION)
+    working, sent = working_run(port, program, LEAD[program] + EVERY_CHOICE)
     port.make_file()
-    result = run_piped(program, (LEAD[program] + SESSION).replace(b"\n", b"\r\n"))
+    result = run_piped(program, (LEAD[program] + EVERY_CHOICE).replace(b"\n", b"\r\n"))
     assert (result.stdout, port.received(), result.returncode) == (working.stdout, sent, 0)
 
 

@@ -10,10 +10,8 @@ import pexpect.popen_spawn
 import pytest
 
 from conftest import PROGRAMS, empty_port_of, run_piped
-from screens import GOODBYE, ONE_STEP_CHOICES, PARALLEL_BANNER, PARALLEL_MENU, SERIAL_MENU
+from screens import EVERY_CHOICE, GOODBYE, ONE_STEP_CHOICES, PARALLEL_BANNER, PARALLEL_MENU, SERIAL_MENU
 
-# Every choice once, each number prompt answered, then leave.
-EVERY_CHOICE = b"1\n2\n3\n12\n4\n406\n5\n6\n7\n8\n609\n51\n-45\n9\n"
 
 
 def test_one_step_choices_send_their_bytes_and_confirm(lpt1):

@@ -9,8 +9,6 @@ from conftest import ARCHITECTURES, executable, on_windows_console, screens
 
 SYSTEM_DLLS = {"kernel32.dll", "msvcrt.dll", "ucrtbase.dll", "user32.dll", "advapi32.dll"}
 
-# Every choice once, each number prompt answered, then leave.
-EVERY_CHOICE = b"1\n2\n3\n12\n4\n406\n5\n6\n7\n8\n609\n51\n-45\n9\n"
 # Page mode goes out at its cycle's end on LPT1 and in front of the next
 # command on COM1: the same bytes either way.
 EVERY_COMMAND = b"U\r\nxa\r\nD12\r\nq406\r\nQ150,024\r\nxa\r\nOVRT1\r\n\x1bVRT2Q609,B51-45\r\n"
@@ -45,7 +43,7 @@ def test_imports_only_system_dlls(program, architecture):
 @pytest.mark.parametrize("program", RUNS)
 def test_every_choice_matches_the_posix_run(ports, architecture, program):
     port, lead, dialogue = RUNS[program]
-    output, status = ports.run(program, lead + EVERY_CHOICE, architecture)
+    output, status = ports.run(program, lead + screens.EVERY_CHOICE, architecture)
     assert output == on_windows_console(dialogue)
     assert (ports.received(port), status) == (EVERY_COMMAND, 0)
 
@@ -55,7 +53,7 @@ def test_port_that_refuses_writes_leaves_the_dialogue_unchanged(ports, program):
     """Wine opens a port whose target is missing and then refuses every write."""
     port, lead, dialogue = RUNS[program]
     ports.ports[port].unlink()
-    output, status = ports.run(program, lead + EVERY_CHOICE)
+    output, status = ports.run(program, lead + screens.EVERY_CHOICE)
     assert (output, status) == (on_windows_console(dialogue), 0)
     assert not ports.ports[port].exists()
 
