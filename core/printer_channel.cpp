@@ -9,7 +9,6 @@ PrinterChannel::~PrinterChannel() { close(); }
 void PrinterChannel::open(std::string_view deviceName) {
     close();
     device_ = ports_.open(deviceName);
-    open_ = true;
     failed_ = device_ == nullptr;
 }
 
@@ -28,13 +27,12 @@ void PrinterChannel::close() {
     handOn();
     device_.reset();
     pending_.clear();
-    open_ = false;
     failed_ = false;
 }
 
 void PrinterChannel::append(std::string_view bytes) {
     for (const char byte : bytes) {
-        if (!open_ || failed_) {
+        if (device_ == nullptr || failed_) {
             return;
         }
         pending_.push_back(byte);

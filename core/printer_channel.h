@@ -49,7 +49,6 @@ public:
     void endLine();
     void close();
 
-    [[nodiscard]] bool isOpen() const { return open_; }
     [[nodiscard]] bool hasFailed() const { return failed_; }
 
 private:
@@ -59,7 +58,6 @@ private:
     PortOpener& ports_;
     std::unique_ptr<PortDevice> device_;
     std::string pending_;
-    bool open_ = false;
     bool failed_ = false;
 };
 
