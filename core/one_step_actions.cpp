@@ -1,26 +1,18 @@
 #include "one_step_actions.h"
 
+#include "printer_commands.h"
+
 namespace label {
-namespace {
-
-constexpr char escape = 27;
-
-void sendLine(PrinterChannel& channel, std::string_view command) {
-    channel.writeText(command);
-    channel.endLine();
-}
-
-}  // namespace
 
 void printConfigurationLabel(ActionContext& context) {
-    sendLine(context.channel, "U");
+    sendConfigurationLabel(context.channel);
     context.console.printBlank();
     context.console.printText("****>>>A configuration page should have printed<<<****");
     context.console.clearScreen();
 }
 
 void calibrate(ActionContext& context) {
-    sendLine(context.channel, "xa");
+    sendCalibrate(context.channel);
     context.console.printBlank();
     context.console.clearScreen();
     context.console.printText("***The Printer Should have calibrated***");
@@ -32,8 +24,8 @@ void enableGapSensor(ActionContext& context) {
     console.printLine("It will calibrate automatically after turning the");
     console.printLine("sensor on");
     console.printBlank();
-    sendLine(context.channel, "Q150,024");
-    sendLine(context.channel, "xa");
+    sendGapSensor(context.channel);
+    sendCalibrate(context.channel);
     console.clearScreen();
     console.printLine("Your gap sensor should now be enabled and the printer");
     console.printText("should be calibrated");
@@ -41,7 +33,7 @@ void enableGapSensor(ActionContext& context) {
 
 void changeToLineMode(ActionContext& context) {
     context.console.printLine("You have chosen to change from page mode to line mode");
-    sendLine(context.channel, "OVRT1");
+    sendLineMode(context.channel);
     context.console.clearScreen();
     context.console.printText("Your printer has been given the command to change to line mode");
 }
@@ -52,9 +44,7 @@ void changeToPageMode(ActionContext& context) {
     console.printLine("You have chosen to change from line mode to page mode");
     console.printBlank();
     console.printLine("Your printer should now be in page mode");
-    // No line end: the bytes wait in the channel for the next line end or the close.
-    context.channel.writeChar(escape);
-    context.channel.writeText("VRT2");
+    sendPageMode(context.channel);
 }
 
 }  // namespace label

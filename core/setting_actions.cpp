@@ -5,6 +5,7 @@
 #include <string>
 
 #include "number_entry.h"
+#include "printer_commands.h"
 
 namespace label {
 namespace {
@@ -28,12 +29,6 @@ constexpr std::array<std::string_view, 3> offsetRetryTexts = {
     "NO DECIMALS ONLY WHOLE SIGNED NUMBERS (-34,56,-45 etc.)\n",
     "Enter a signed integer only (Whole numbers): ",
 };
-
-void sendSetting(PrinterChannel& channel, std::string_view command, std::int32_t value) {
-    channel.writeText(command);
-    channel.writeNumber(value);
-    channel.endLine();
-}
 
 void printNumber(Console& console, std::int32_t value) { console.printText(std::to_string(value)); }
 
@@ -92,26 +87,13 @@ std::int32_t askOffset(Console& console, const PortProfile& profile, std::int32_
     return readWholeNumber(console, offsetRetryTexts);
 }
 
-void sendBlackMark(PrinterChannel& channel, const Settings& settings) {
-    channel.writeText("Q");
-    channel.writeNumber(settings.markDistance);
-    channel.writeText(",B");
-    channel.writeNumber(settings.lineThickness);
-    // The sign is always written, and the digits after it carry none; the
-    // magnitude is taken in 64 bits so that the most negative offset survives.
-    const std::int64_t offset = settings.offset;
-    channel.writeText(offset < 0 ? "-" : "+");
-    channel.writeNumber(offset < 0 ? -offset : offset);
-    channel.endLine();
-}
-
 }  // namespace
 
 void changeDarkness(ActionContext& context) {
     Console& console = context.console;
     console.printLine("Enter the darkness setting ");
     context.settings.darkness = readWholeNumber(console, darknessRetryTexts);
-    sendSetting(context.channel, "D", context.settings.darkness);
+    sendDarkness(context.channel, context.settings.darkness);
     console.clearScreen();
     console.printText("The Darkness Setting has been changed to ");
     printNumber(console, context.settings.darkness);
@@ -131,7 +113,7 @@ void changeLabelWidth(ActionContext& context) {
     console.printLine("number of dots would be 600. WHOLE NUMBERS ONLY NO DECIMALS\n");
     console.printText("Enter the number of dots for your label width now\n");
     context.settings.labelWidth = readWholeNumber(console, dotsRetryTexts);
-    sendSetting(context.channel, "q", context.settings.labelWidth);
+    sendLabelWidth(context.channel, context.settings.labelWidth);
     console.clearScreen();
     console.printText("Your label width has been changed to ");
     printNumber(console, context.settings.labelWidth);
@@ -146,7 +128,7 @@ void enableBlackMarkSensor(ActionContext& context) {
     settings.offset = askOffset(console, context.profile, settings.lineThickness);
     console.clearScreen();
     console.printBlank();
-    sendBlackMark(context.channel, settings);
+    sendBlackMark(context.channel, settings.markDistance, settings.lineThickness, settings.offset);
     console.clearScreen();
     console.printText("You have set the offset to ");
     printNumber(console, settings.offset);
