@@ -1,5 +1,7 @@
 #include "console.h"
 
+#include "shell_commands.h"
+
 namespace label {
 
 Console::Console(ConsoleInput& input, ConsoleOutput& output, Shell& shell)
@@ -29,7 +31,7 @@ void Console::flush() {
     }
 }
 
-void Console::clearScreen() { runShellCommand("cls"); }
+void Console::clearScreen() { runShellCommand(shell_commands::clearScreen); }
 
 void Console::runShellCommand(std::string_view commandLine) { shell_.run(commandLine); }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "number_entry.h"
+#include "shell_commands.h"
 
 namespace label {
 namespace {
@@ -28,9 +29,9 @@ void offerPortPreparation(Console& console) {
     std::int32_t answer = 0;
     readFormatted(console, answer);
     if (answer == prepareAnswer) {
-        console.runShellCommand("pause");
-        console.runShellCommand("mode com1:96,N,8,1");
-        console.runShellCommand("pause");
+        console.runShellCommand(shell_commands::pause);
+        console.runShellCommand(shell_commands::prepareSerialPort);
+        console.runShellCommand(shell_commands::pause);
         console.clearScreen();
     }
 }
