@@ -2,8 +2,11 @@
 
 // The real world behind the core's seams, for the operating system at hand:
 // the keyboard, the console, the command interpreter and the ports.
-// One System per process; it prepares the process when made and puts back
-// what it changed (terminal modes, signal handling) when destroyed.
+// One System per process; making it prepares the process (standard
+// descriptors kept open, Ctrl-C and the like turned into the end of keyboard
+// input). Destroying it undoes only what would outlive the process: the
+// Windows console's Ctrl-C handler. A terminal mode changed for a single key
+// is put back by the wait itself, on every way out.
 
 #include <memory>
 

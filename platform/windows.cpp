@@ -26,7 +26,7 @@
 namespace label::platform {
 namespace {
 
-constexpr DWORD portPatienceMilliseconds = 5000;
+constexpr DWORD portWriteTimeoutMilliseconds = 5000;
 
 volatile LONG interrupted = 0;
 
@@ -74,7 +74,7 @@ const char* portName(std::string_view deviceName) {
 // Fails quietly on anything that is not a serial line.
 void limitWriteTime(HANDLE port) {
     COMMTIMEOUTS timeouts{};
-    timeouts.WriteTotalTimeoutConstant = portPatienceMilliseconds;
+    timeouts.WriteTotalTimeoutConstant = portWriteTimeoutMilliseconds;
     SetCommTimeouts(port, &timeouts);
 }
 

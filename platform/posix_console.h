@@ -1,0 +1,46 @@
+#pragma once
+
+// The operator's side on POSIX systems: the keyboard, the console, and the
+// three command lines the programs use, each done here without starting a
+// process ("cls" writes the terminal's clear sequence, or a form feed to
+// anything else; "pause" waits for one key; "mode ..." prepares the serial
+// port). Any other command line does nothing.
+//
+// Ctrl-C, SIGTERM and a hang-up end keyboard input instead of killing the
+// process, so the run ends the ordinary way and a command still pending
+// reaches the port. A signal also writes to a pipe that every keyboard wait
+// watches, so one that lands just before a wait is not missed.
+
+#include <array>
+#include <cstddef>
+
+#include "console.h"
+
+namespace label::platform {
+
+// Makes sure descriptors 0 to 2 are open, and turns the signals above into
+// the end of keyboard input.
+void prepareProcess();
+
+class StandardInput final : public ConsoleInput {
+public:
+    int readByte() override;
+
+private:
+    static constexpr std::size_t chunkSize = 4096;
+    std::array<char, chunkSize> buffer_{};
+    std::size_t next_ = 0;
+    std::size_t end_ = 0;
+};
+
+class StandardOutput final : public ConsoleOutput {
+public:
+    void write(std::string_view bytes) override;
+};
+
+class PosixShell final : public Shell {
+public:
+    void run(std::string_view commandLine) override;
+};
+
+}  // namespace label::platform

@@ -1,0 +1,20 @@
+#pragma once
+
+// Small descriptor helpers that survive signals: every call that a signal can
+// interrupt (EINTR) is simply made again.
+//
+//   writeAll       writes everything, or stops at the first real error
+//   waitWritable   waits until a descriptor takes bytes or a deadline passes
+
+#include <chrono>
+#include <string_view>
+
+namespace label::platform {
+
+using Clock = std::chrono::steady_clock;
+
+void writeAll(int fd, std::string_view bytes);
+
+bool waitWritable(int fd, Clock::time_point deadline);
+
+}  // namespace label::platform

@@ -1,0 +1,32 @@
+#pragma once
+
+// The ports on POSIX systems: "com1:" and "lpt1:" lead to the paths compiled
+// in as LABEL_COM1_PATH and LABEL_LPT1_PATH.
+//
+// A port is opened without waiting (no carrier, no FIFO reader: the open
+// fails), never created and never truncated, and written at its end. A
+// terminal port gets raw output so that it receives exactly the bytes sent.
+// A write that the port does not take within portWriteTimeout is given up,
+// and so is at once every later write to that port until one goes through
+// whole; so is, at the close, what a serial line has not sent by then.
+
+#include <chrono>
+#include <memory>
+#include <string_view>
+
+#include "printer_channel.h"
+
+namespace label::platform {
+
+inline constexpr auto portWriteTimeout = std::chrono::seconds(5);
+
+class PosixPorts final : public PortOpener {
+public:
+    std::unique_ptr<PortDevice> open(std::string_view deviceName) override;
+};
+
+// 9600 baud, 8 data bits, no parity, 1 stop bit on the "com1:" port; what
+// went wrong, if anything, goes to standard error as one line.
+void prepareSerialPort();
+
+}  // namespace label::platform

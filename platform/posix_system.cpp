@@ -1,0 +1,23 @@
+#include "posix_console.h"
+#include "posix_ports.h"
+#include "system.h"
+
+namespace label::platform {
+
+struct System::Parts {
+    StandardInput input;
+    StandardOutput output;
+    PosixShell shell;
+    PosixPorts ports;
+};
+
+System::System() : parts_(std::make_unique<Parts>()) { prepareProcess(); }
+
+System::~System() = default;
+
+ConsoleInput& System::input() { return parts_->input; }
+ConsoleOutput& System::output() { return parts_->output; }
+Shell& System::shell() { return parts_->shell; }
+PortOpener& System::ports() { return parts_->ports; }
+
+}  // namespace label::platform
