@@ -50,28 +50,42 @@ void leave(Console& console, const PortProfile& profile) {
     }
 }
 
-// One cycle of the menu; false once the run is over.
-bool runCycle(ActionContext& context, std::int32_t& choice) {
-    const PortProfile& profile = context.profile;
-    const bool perCycle = profile.channelLifetime == ChannelLifetime::oneMenuCycle;
-    if (perCycle) {
-        context.channel.open(profile.deviceName);
-    }
-    showMenu(context.console, profile);
-    if (readFormatted(context.console, choice) == ReadOutcome::ended) {
+// Shows the menu and runs the choice read; false once the run is over. A
+// failed read leaves the choice at 0, which ends the run like any other
+// choice outside the menu.
+bool runCycle(ActionContext& context) {
+    showMenu(context.console, context.profile);
+    std::int32_t choice = 0;
+    switch (readFormatted(context.console, choice)) {
+    case ReadOutcome::ended:
         return false;
+    case ReadOutcome::notANumber:
+    case ReadOutcome::number:
+        break;
     }
     if (choice >= 1 && choice <= static_cast<std::int32_t>(actions.size())) {
         actions.at(static_cast<std::size_t>(choice - 1))(context);
-        if (perCycle) {
-            context.channel.close();
-        }
         return true;
     }
     if (choice == leaveChoice) {
-        leave(context.console, profile);
+        leave(context.console, context.profile);
     }
     return false;
+}
+
+// A per-cycle channel is opened before the menu and closed once the choice
+// has run, so everything the choice sent is at the port before the next menu.
+void runCycles(ActionContext& context) {
+    const bool perCycle = context.profile.channelLifetime == ChannelLifetime::oneMenuCycle;
+    for (bool goOn = true; goOn;) {
+        if (perCycle) {
+            context.channel.open(context.profile.deviceName);
+        }
+        goOn = runCycle(context);
+        if (perCycle) {
+            context.channel.close();
+        }
+    }
 }
 
 }  // namespace
@@ -83,10 +97,8 @@ int runMenuLoop(const PortProfile& profile, Console& console, PortOpener& ports)
     if (profile.channelLifetime == ChannelLifetime::wholeRun) {
         channel.open(profile.deviceName);
     }
-    std::int32_t choice = 0;
     try {
-        while (runCycle(context, choice)) {
-        }
+        runCycles(context);
     } catch (const InputEnded&) {
         // Nothing more can be typed: end as any other way out does.
     }
