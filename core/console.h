@@ -41,6 +41,8 @@ public:
 
 class Console {
 public:
+    // Text is handed on once MORE than this is pending, so a long prompt
+    // written in one piece still reaches the console in one write.
     static constexpr std::size_t pendingCapacity = 512;
 
     Console(ConsoleInput& input, ConsoleOutput& output, Shell& shell);
@@ -59,6 +61,9 @@ public:
     int takeByte();
     void putBack(std::string_view bytes);
 
+    // Sticky until cleared: only the number entry's retry clears it. That is
+    // why a non-number answer to labelcom's first question shows the menu
+    // once and then ends the run: the menu's read fails at once.
     [[nodiscard]] bool inputFailed() const { return failed_; }
     void markFailed() { failed_ = true; }
     void clearFailed() { failed_ = false; }

@@ -107,6 +107,10 @@ ReadOutcome readFormatted(Console& console, std::int32_t& value) {
 
 namespace {
 
+// A rejected answer is dropped up to its line end, but no further than 1000
+// characters: an operator's line is never that long, and a bounded discard
+// lets the next retry start on input that is still to come instead of
+// swallowing a whole pasted or piped stream at once.
 void discardLine(Console& console) {
     for (std::size_t count = 0; count < maxDiscardLength; ++count) {
         const int byte = console.takeByte();

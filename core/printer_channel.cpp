@@ -20,11 +20,11 @@ void PrinterChannel::writeChar(char byte) { append(std::string_view(&byte, 1)); 
 
 void PrinterChannel::endLine() {
     append("\r\n");
-    handOn();
+    flush();
 }
 
 void PrinterChannel::close() {
-    handOn();
+    flush();
     device_.reset();
     pending_.clear();
     failed_ = false;
@@ -37,12 +37,12 @@ void PrinterChannel::append(std::string_view bytes) {
         }
         pending_.push_back(byte);
         if (pending_.size() == pendingCapacity) {
-            handOn();
+            flush();
         }
     }
 }
 
-void PrinterChannel::handOn() {
+void PrinterChannel::flush() {
     if (device_ == nullptr || pending_.empty()) {
         return;
     }

@@ -7,6 +7,9 @@
 //   endLine          appends CR LF and hands the pending bytes to the port
 //   close            hands on what is pending and lets the port go
 //
+// "flush" means here what it means for the console: hand the pending bytes
+// on, the channel's to the port and the console's to the screen.
+//
 // A failed channel drops new bytes without a word. A port that does not take
 // everything handed to it fails the channel too; what it did not take stays
 // pending and is offered again at every later line end and at the close.
@@ -35,6 +38,8 @@ public:
 
 class PrinterChannel {
 public:
+    // The port's buffer size: bytes are flushed the moment 512 have gathered,
+    // as a stream's buffer of that size would hand them on.
     static constexpr std::size_t pendingCapacity = 512;
 
     explicit PrinterChannel(PortOpener& ports);
@@ -53,7 +58,7 @@ public:
 
 private:
     void append(std::string_view bytes);
-    void handOn();
+    void flush();
 
     PortOpener& ports_;
     std::unique_ptr<PortDevice> device_;
