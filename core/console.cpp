@@ -4,8 +4,8 @@
 
 namespace label {
 
-Console::Console(ConsoleInput& input, ConsoleOutput& output, Shell& shell)
-    : input_(input), output_(output), shell_(shell) {}
+Console::Console(ConsoleInput& input, ConsoleOutput& output, Shell& shell, ConsoleOutput& errors)
+    : input_(input), output_(output), shell_(shell), errors_(errors) {}
 
 void Console::printText(std::string_view text) {
     pending_ += text;
@@ -30,6 +30,8 @@ void Console::flush() {
         pending_.clear();
     }
 }
+
+void Console::printError(std::string_view line) { errors_.write(std::string(line) + "\n"); }
 
 void Console::clearScreen() { runShellCommand(shell_commands::clearScreen); }
 

@@ -6,6 +6,8 @@
 //   printText   appends to the pending text (at most 512 bytes are held)
 //   printLine   appends the text and a line end, then flushes
 //   printBlank  appends a line end alone, then flushes
+//   printError  writes one line on the error console at once; the dialogue's
+//               own text is not flushed for it
 //   clearScreen runs "cls"; pending text is NOT flushed first, so text left
 //               pending just before a clear shows on the cleared screen
 //   peekByte / takeByte / putBack   the input, one byte at a time
@@ -45,7 +47,7 @@ public:
     // written in one piece still reaches the console in one write.
     static constexpr std::size_t pendingCapacity = 512;
 
-    Console(ConsoleInput& input, ConsoleOutput& output, Shell& shell);
+    Console(ConsoleInput& input, ConsoleOutput& output, Shell& shell, ConsoleOutput& errors);
     Console(const Console&) = delete;
     Console& operator=(const Console&) = delete;
 
@@ -53,6 +55,7 @@ public:
     void printLine(std::string_view text);
     void printBlank();
     void flush();
+    void printError(std::string_view line);
 
     void clearScreen();
     void runShellCommand(std::string_view commandLine);
@@ -72,6 +75,7 @@ private:
     ConsoleInput& input_;
     ConsoleOutput& output_;
     Shell& shell_;
+    ConsoleOutput& errors_;
     std::string pending_;
     std::string lookahead_;
     bool ended_ = false;

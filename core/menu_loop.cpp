@@ -78,6 +78,7 @@ bool runCycle(ActionContext& context) {
 void runCycles(ActionContext& context) {
     const bool perCycle = context.profile.channelLifetime == ChannelLifetime::oneMenuCycle;
     for (bool goOn = true; goOn;) {
+        context.report.startChoice();
         if (perCycle) {
             context.channel.open(context.profile.deviceName);
         }
@@ -91,9 +92,10 @@ void runCycles(ActionContext& context) {
 }  // namespace
 
 int runMenuLoop(const PortProfile& profile, Console& console, PortOpener& ports) {
-    PrinterChannel channel(ports);
+    DeliveryReport report(profile.programName, console);
+    PrinterChannel channel(ports, report);
     Settings settings;
-    ActionContext context{console, channel, settings, profile};
+    ActionContext context{console, channel, report, settings, profile};
     if (profile.channelLifetime == ChannelLifetime::wholeRun) {
         channel.open(profile.deviceName);
     }
@@ -103,7 +105,8 @@ int runMenuLoop(const PortProfile& profile, Console& console, PortOpener& ports)
         // Nothing more can be typed: end as any other way out does.
     }
     channel.close();
-    return 0;
+    report.finish();
+    return report.exitStatus();
 }
 
 }  // namespace label

@@ -16,6 +16,7 @@ enum class ChannelLifetime { wholeRun, oneMenuCycle };
 enum class LeavingStyle { clearScreen, sayGoodbye };
 
 struct PortProfile {
+    std::string_view programName;
     std::string_view deviceName;
     ChannelLifetime channelLifetime;
     int blankLinesAfterTitle;
@@ -36,11 +37,13 @@ struct Settings {
 struct ActionContext {
     Console& console;
     PrinterChannel& channel;
+    DeliveryReport& report;
     Settings& settings;
     const PortProfile& profile;
 };
 
-// Runs menu cycles until the run ends; returns the exit status (always 0).
+// Runs menu cycles until the run ends; returns the exit status: 0 if every
+// command line sent reached the printer, 1 if any did not.
 int runMenuLoop(const PortProfile& profile, Console& console, PortOpener& ports);
 
 }  // namespace label

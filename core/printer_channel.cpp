@@ -1,15 +1,17 @@
 #include "printer_channel.h"
 
+#include <utility>
+
 namespace label {
 
-PrinterChannel::PrinterChannel(PortOpener& ports) : ports_(ports) {}
+PrinterChannel::PrinterChannel(PortOpener& ports, DeliveryReport& report) : ports_(ports), report_(report) {}
 
 PrinterChannel::~PrinterChannel() { close(); }
 
 void PrinterChannel::open(std::string_view deviceName) {
     close();
-    device_ = ports_.open(deviceName);
-    failed_ = device_ == nullptr;
+    port_ = ports_.open(deviceName);
+    failed_ = port_.device == nullptr;
 }
 
 void PrinterChannel::writeText(std::string_view text) { append(text); }
@@ -20,19 +22,33 @@ void PrinterChannel::writeChar(char byte) { append(std::string_view(&byte, 1)); 
 
 void PrinterChannel::endLine() {
     append("\r\n");
+    endCommand();
     flush();
 }
 
+// A command without a line end of its own (page mode) ends at the close.
 void PrinterChannel::close() {
+    if (commandStarted_) {
+        endCommand();
+    }
     flush();
-    device_.reset();
+    report_.lost(pendingCommands_);
+    if (port_.device != nullptr && unconfirmedCommands_ > 0 && !port_.device->drain()) {
+        report_.lost(unconfirmedCommands_);
+        fault(port_.device->problem());
+    }
+    port_ = PortOpening{};
     pending_.clear();
     failed_ = false;
+    pendingCommands_ = 0;
+    unconfirmedCommands_ = 0;
 }
 
 void PrinterChannel::append(std::string_view bytes) {
+    commandStarted_ = true;
     for (const char byte : bytes) {
-        if (device_ == nullptr || failed_) {
+        if (failed_) {
+            commandSpoilt_ = true;
             return;
         }
         pending_.push_back(byte);
@@ -42,14 +58,33 @@ void PrinterChannel::append(std::string_view bytes) {
     }
 }
 
+void PrinterChannel::endCommand() {
+    report_.sent(1);
+    if (commandSpoilt_) {
+        report_.lost(1);
+        fault(port_.device == nullptr ? port_.problem : port_.device->problem());
+    } else {
+        ++pendingCommands_;
+    }
+    commandStarted_ = false;
+    commandSpoilt_ = false;
+}
+
 void PrinterChannel::flush() {
-    if (device_ == nullptr || pending_.empty()) {
+    if (port_.device == nullptr) {
         return;
     }
-    pending_.erase(0, device_->write(pending_));
     if (!pending_.empty()) {
+        pending_.erase(0, port_.device->write(pending_));
+    }
+    if (pending_.empty()) {
+        unconfirmedCommands_ += std::exchange(pendingCommands_, 0);
+    } else if (!failed_) {
         failed_ = true;
+        fault(port_.device->problem());
     }
 }
+
+void PrinterChannel::fault(std::string_view problem) { report_.fault(port_.name, problem); }
 
 }  // namespace label

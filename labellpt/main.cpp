@@ -3,7 +3,7 @@
 
 int main() {
     label::platform::System system;
-    label::Console console(system.input(), system.output(), system.shell());
+    label::Console console(system.input(), system.output(), system.shell(), system.errors());
     const int status = label::runParallelProgram(console, system.ports());
     console.flush();
     return status;

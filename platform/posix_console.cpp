@@ -155,7 +155,7 @@ int StandardInput::readByte() {
     return static_cast<unsigned char>(buffer_.at(next_++));
 }
 
-void StandardOutput::write(std::string_view bytes) { writeAll(STDOUT_FILENO, bytes); }
+void StandardOutput::write(std::string_view bytes) { writeAll(fd_, bytes); }
 
 void PosixShell::run(std::string_view commandLine) {
     if (commandLine == shell_commands::clearScreen) {

@@ -33,9 +33,14 @@ private:
     std::size_t end_ = 0;
 };
 
+// Standard output, or standard error.
 class StandardOutput final : public ConsoleOutput {
 public:
+    explicit StandardOutput(int fd) : fd_(fd) {}
     void write(std::string_view bytes) override;
+
+private:
+    int fd_;
 };
 
 class PosixShell final : public Shell {

@@ -7,22 +7,23 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
+#include "port_problems.h"
 #include "posix_io.h"
 
 namespace label::platform {
 namespace {
 
-std::string_view portPath(std::string_view deviceName) {
-    if (deviceName == "com1:") {
-        return LABEL_COM1_PATH;
-    }
-    if (deviceName == "lpt1:") {
-        return LABEL_LPT1_PATH;
-    }
-    return {};
+// The operator may lead a port elsewhere for one run (a USB printer, a USB
+// serial adapter); unset or empty, the compiled-in path holds.
+std::string portPath(std::string_view deviceName) {
+    const PortKind& kind = portKind(deviceName);
+    const char* chosen = std::getenv(std::string(kind.variable).c_str());  // NOLINT(concurrency-mt-unsafe)
+    return chosen != nullptr && *chosen != '\0' ? chosen : std::string(kind.compiledPath);
 }
 
 int openPortPath(std::string_view path) {
@@ -44,7 +45,8 @@ bool outputDrained(int fd, Clock::time_point deadline) {
 
 class PosixPort final : public PortDevice {
 public:
-    explicit PosixPort(int fd) : fd_(fd) {}
+    PosixPort(int fd, std::string path, std::string_view deviceName)
+        : fd_(fd), path_(std::move(path)), deviceName_(portKind(deviceName).deviceName) {}
     // Closing a terminal waits in the kernel until a stuck line has taken
     // its output: for half a minute by default, or without end. The line
     // gets the write timeout (none if it has stalled already), then what it
@@ -77,11 +79,21 @@ public:
             }
         }
         stalled_ = taken < bytes.size();
+        if (stalled_) {
+            problem_ = describePortError(errno, path_, deviceName_);
+        }
         return taken;
     }
 
+    bool drain() override { return true; }
+
+    [[nodiscard]] std::string problem() const override { return problem_; }
+
 private:
     int fd_;
+    std::string path_;
+    std::string_view deviceName_;
+    std::string problem_;
     bool stalled_ = false;
 };
 
@@ -128,20 +140,21 @@ std::string applySerialSettings(int fd) {
 
 }  // namespace
 
-std::unique_ptr<PortDevice> PosixPorts::open(std::string_view deviceName) {
-    const std::string_view path = portPath(deviceName);
-    const int fd = path.empty() ? -1 : openPortPath(path);
+PortOpening PosixPorts::open(std::string_view deviceName) {
+    std::string path = portPath(deviceName);
+    const int fd = openPortPath(path);
     if (fd < 0) {
-        return nullptr;
+        std::string problem = describePortError(errno, path, deviceName);
+        return {nullptr, std::move(path), std::move(problem)};
     }
     if (::isatty(fd) != 0) {
         makeOutputRaw(fd);
     }
-    return std::make_unique<PosixPort>(fd);
+    return {std::make_unique<PosixPort>(fd, path, deviceName), path, {}};
 }
 
 void prepareSerialPort() {
-    constexpr std::string_view path = LABEL_COM1_PATH;
+    const std::string path = portPath("com1:");
     const int fd = openPortPath(path);
     std::string problem;
     if (fd < 0) {

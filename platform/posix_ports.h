@@ -1,7 +1,8 @@
 #pragma once
 
-// The ports on POSIX systems: "com1:" and "lpt1:" lead to the paths compiled
-// in as LABEL_COM1_PATH and LABEL_LPT1_PATH.
+// The ports on POSIX systems: "com1:" and "lpt1:" lead to the paths named by
+// LABELCOM_PORT and LABELLPT_PORT or, where those are unset or empty, to the
+// paths compiled in as LABEL_COM1_PATH and LABEL_LPT1_PATH.
 //
 // A port is opened without waiting (no carrier, no FIFO reader: the open
 // fails), never created and never truncated, and written at its end. A
@@ -22,7 +23,7 @@ inline constexpr auto portWriteTimeout = std::chrono::seconds(5);
 
 class PosixPorts final : public PortOpener {
 public:
-    std::unique_ptr<PortDevice> open(std::string_view deviceName) override;
+    PortOpening open(std::string_view deviceName) override;
 };
 
 // 9600 baud, 8 data bits, no parity, 1 stop bit on the "com1:" port; what

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include "posix_console.h"
 #include "posix_ports.h"
 #include "system.h"
@@ -6,7 +8,8 @@ namespace label::platform {
 
 struct System::Parts {
     StandardInput input;
-    StandardOutput output;
+    StandardOutput output{STDOUT_FILENO};
+    StandardOutput errors{STDERR_FILENO};
     PosixShell shell;
     PosixPorts ports;
 };
@@ -17,6 +20,7 @@ System::~System() = default;
 
 ConsoleInput& System::input() { return parts_->input; }
 ConsoleOutput& System::output() { return parts_->output; }
+ConsoleOutput& System::errors() { return parts_->errors; }
 Shell& System::shell() { return parts_->shell; }
 PortOpener& System::ports() { return parts_->ports; }
 

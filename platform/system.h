@@ -24,6 +24,7 @@ public:
 
     ConsoleInput& input();
     ConsoleOutput& output();
+    ConsoleOutput& errors();
     Shell& shell();
     PortOpener& ports();
 

@@ -17,6 +17,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -51,24 +52,33 @@ public:
     }
 };
 
+// Standard output or standard error.
 class StandardOutput final : public ConsoleOutput {
 public:
+    explicit StandardOutput(std::FILE* stream) : stream_(stream) {}
     // Flushed at once: a command line run next must find this text already
     // on the console.
     void write(std::string_view bytes) override {
-        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-        std::fflush(stdout);
+        std::fwrite(bytes.data(), 1, bytes.size(), stream_);
+        std::fflush(stream_);
     }
+
+private:
+    std::FILE* stream_;
 };
 
-const char* portName(std::string_view deviceName) {
-    if (deviceName == "com1:") {
-        return "\\\\.\\COM1";
+std::string portName(std::string_view deviceName) { return deviceName == "com1:" ? "\\\\.\\COM1" : "\\\\.\\LPT1"; }
+
+// The system's own words for an error code, without its line end.
+std::string describeError(DWORD error) {
+    std::array<char, 512> text{};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                        text.data(), static_cast<DWORD>(text.size()), nullptr);
+    std::string words(text.data(), length);
+    while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == '.')) {
+        words.pop_back();
     }
-    if (deviceName == "lpt1:") {
-        return "\\\\.\\LPT1";
-    }
-    return nullptr;
+    return words.empty() ? "error " + std::to_string(error) : words;
 }
 
 // Fails quietly on anything that is not a serial line.
@@ -95,30 +105,36 @@ public:
         const auto offered = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), MAXDWORD));
         DWORD written = 0;
         if (WriteFile(handle_, bytes.data(), offered, &written, nullptr) == FALSE) {
+            problem_ = describeError(GetLastError());
             return 0;
+        }
+        if (written < offered) {
+            problem_ = describeError(ERROR_TIMEOUT);
         }
         return written;
     }
 
+    bool drain() override { return true; }
+
+    [[nodiscard]] std::string problem() const override { return problem_; }
+
 private:
     HANDLE handle_;
+    std::string problem_;
 };
 
 class WindowsPorts final : public PortOpener {
 public:
-    std::unique_ptr<PortDevice> open(std::string_view deviceName) override {
-        const char* name = portName(deviceName);
-        if (name == nullptr) {
-            return nullptr;
-        }
+    PortOpening open(std::string_view deviceName) override {
+        const std::string name = portName(deviceName);
         const HANDLE handle =
-            CreateFileA(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
-            return nullptr;
+            return {nullptr, name, describeError(GetLastError())};
         }
         limitWriteTime(handle);
         moveToEnd(handle);
-        return std::make_unique<WindowsPort>(handle);
+        return {std::make_unique<WindowsPort>(handle), name, {}};
     }
 };
 
@@ -131,7 +147,8 @@ public:
 
 struct System::Parts {
     StandardInput input;
-    StandardOutput output;
+    StandardOutput output{stdout};
+    StandardOutput errors{stderr};
     CommandInterpreter shell;
     WindowsPorts ports;
 };
@@ -142,6 +159,7 @@ System::~System() { SetConsoleCtrlHandler(noteInterrupt, FALSE); }
 
 ConsoleInput& System::input() { return parts_->input; }
 ConsoleOutput& System::output() { return parts_->output; }
+ConsoleOutput& System::errors() { return parts_->errors; }
 Shell& System::shell() { return parts_->shell; }
 PortOpener& System::ports() { return parts_->ports; }
 
