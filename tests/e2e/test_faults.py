@@ -8,6 +8,7 @@ import shutil
 import signal
 import stat
 import subprocess
+import tempfile
 import termios
 import time
 
@@ -70,7 +71,8 @@ def test_a_port_that_cannot_be_written_leaves_the_dialogue_unchanged(request, pr
      "full device": lambda: port.link_to("/dev/full")}[fault]()
     before = path_state(port.path)
     result = run_piped(program, LEAD[program] + EVERY_CHOICE, command=command)
-    assert (result.stdout, result.returncode, path_state(port.path)) == (working.stdout, 0, before)
+    assert (result.stdout, result.returncode, path_state(port.path)) == (working.stdout, 1, before)
+    assert result.stderr.endswith(b" command lines did not reach the printer on %s\n" % bytes(port.path))
     assert result.seconds < 3
 
 
@@ -102,16 +104,20 @@ def read_all(fd):
 
 
 def spawn_piped(program):
-    """The program with pipes for its console, its output all kept in `log`."""
-    child = pexpect.popen_spawn.PopenSpawn([PROGRAMS[program]], timeout=10)
+    """The program with pipes for its console, its output all kept in `log`;
+    its standard error goes to the file `errors` (pexpect would mix it in)."""
+    errors = tempfile.TemporaryFile()
+    child = pexpect.popen_spawn.PopenSpawn([PROGRAMS[program]], timeout=10,
+                                           preexec_fn=lambda: os.dup2(errors.fileno(), 2))
+    child.errors = errors
     child.log = io.BytesIO()
     child.logfile_read = child.log
     return child
 
 
-def ends_well(child):
+def ends_well(child, status=0):
     child.expect(pexpect.EOF, timeout=3)
-    return child.wait() == 0
+    return child.wait() == status
 
 
 @pytest.mark.parametrize("program, delivered", [("labellpt", b"U\r\n"), ("labelcom", b"Q150,024\r\n")])
@@ -132,7 +138,7 @@ def test_a_stalled_port_costs_one_wait_and_is_retried(request, program, delivere
     assert 4.5 < time.monotonic() - start < 7
     read_all(reader)
     child.send(b"1\n9\n")
-    assert ends_well(child)
+    assert ends_well(child, status=1)
     assert (read_all(reader), child.log.getvalue()) == (delivered, working.stdout)
     os.close(reader)
 
@@ -152,7 +158,7 @@ def test_a_serial_line_that_vanishes_is_written_off_quietly(com1):
     os.close(master)
     os.close(slave)
     child.send(keys_after)
-    assert ends_well(child)
+    assert ends_well(child, status=1)
     assert child.log.getvalue() == working.stdout
 
 
@@ -166,7 +172,7 @@ def test_a_per_cycle_port_that_appears_gets_the_later_commands(lpt1):
     child.expect_exact(PARALLEL_MENU)
     lpt1.make_file()
     child.send(b"2\n6\n9\n")
-    assert ends_well(child)
+    assert ends_well(child, status=1)
     assert (child.log.getvalue(), lpt1.received()) == (working.stdout, b"OVRT1\r\n")
 
 

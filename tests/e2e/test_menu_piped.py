@@ -72,7 +72,7 @@ def test_port_faults_leave_the_dialogue_unchanged(lpt1, fault):
     before = _kind(lpt1.path)
     result = run_piped("labellpt", EVERY_CHOICE)
     assert result.stdout == working.stdout
-    assert (result.returncode, _kind(lpt1.path)) == (0, before)
+    assert (result.returncode, _kind(lpt1.path)) == (1, before)
     assert result.seconds < 3
 
 

@@ -47,24 +47,25 @@ public:
 };
 
 // Ports that keep what they receive. A port may be made to refuse opening,
-// or to take only so many bytes in all.
+// to take only so many bytes in all, or to lose what it took at the close.
 class RecordingPorts final : public PortOpener {
 public:
     struct Port {
         std::string received;
         std::size_t capacity = std::string::npos;
         bool opens = true;
+        bool drains = true;
         int openCount = 0;
         int writeCount = 0;
     };
 
-    std::unique_ptr<PortDevice> open(std::string_view deviceName) override {
+    PortOpening open(std::string_view deviceName) override {
         Port& port = ports[std::string(deviceName)];
         if (!port.opens) {
-            return nullptr;
+            return {nullptr, std::string(deviceName), "cannot open"};
         }
         ++port.openCount;
-        return std::make_unique<Device>(port);
+        return {std::make_unique<Device>(port), std::string(deviceName), {}};
     }
 
     Port& operator[](std::string_view deviceName) { return ports[std::string(deviceName)]; }
@@ -83,6 +84,8 @@ private:
             port_.received += bytes.substr(0, taken);
             return taken;
         }
+        bool drain() override { return port_.drains; }
+        [[nodiscard]] std::string problem() const override { return "refused"; }
 
     private:
         Port& port_;
@@ -96,7 +99,8 @@ struct ConsoleRig {
     explicit ConsoleRig(std::string script) : input(std::move(script)) {}
     ScriptedInput input;
     Transcript screen;
-    Console console{input, screen, screen};
+    Transcript errors;
+    Console console{input, screen, screen, errors};
 };
 
 // Everything the console has not yet consumed.

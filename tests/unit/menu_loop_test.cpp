@@ -10,8 +10,8 @@
 namespace label::testing {
 namespace {
 
-constexpr PortProfile perCycle{"lpt1:", ChannelLifetime::oneMenuCycle, 2, LeavingStyle::sayGoodbye, "x"};
-constexpr PortProfile wholeRun{"com1:", ChannelLifetime::wholeRun, 1, LeavingStyle::clearScreen, "x"};
+constexpr PortProfile perCycle{"prog", "lpt1:", ChannelLifetime::oneMenuCycle, 2, LeavingStyle::sayGoodbye, "x"};
+constexpr PortProfile wholeRun{"prog", "com1:", ChannelLifetime::wholeRun, 1, LeavingStyle::clearScreen, "x"};
 
 RecordedRun::Program menuLoop(const PortProfile& profile) {
     return [&profile](Console& console, PortOpener& ports) { return runMenuLoop(profile, console, ports); };
@@ -116,7 +116,7 @@ TEST(MenuLoop, PerCycleChannelReachesAPortThatComesBack) {
     ports["lpt1:"].opens = false;
     PluggingInInput input("1\n1\n9\n", ports["lpt1:"]);
     Transcript screen;
-    Console console(input, screen, screen);
+    Console console(input, screen, screen, screen);
     runMenuLoop(perCycle, console, ports);
     EXPECT_EQ(ports["lpt1:"].received, "U\r\n");
     EXPECT_EQ(ports["lpt1:"].openCount, 2);

@@ -13,7 +13,9 @@ class Channel : public ::testing::Test {
 protected:
     RecordingPorts ports;
     RecordingPorts::Port& port = ports["lpt1:"];
-    PrinterChannel channel{ports};
+    ConsoleRig rig{""};
+    DeliveryReport report{"prog", rig.console};
+    PrinterChannel channel{ports, report};
 };
 
 TEST_F(Channel, LineEndSendsTheLineWithCarriageReturnAndLineFeed) {

@@ -21,10 +21,11 @@ struct ActionRun {
 ActionRun runAction(const std::string& script, const PortProfile& profile = parallelProfile) {
     ConsoleRig rig(script.substr(2));
     RecordingPorts ports;
-    PrinterChannel channel(ports);
+    DeliveryReport report(profile.programName, rig.console);
+    PrinterChannel channel(ports, report);
     channel.open(profile.deviceName);
     Settings settings;
-    ActionContext context{rig.console, channel, settings, profile};
+    ActionContext context{rig.console, channel, report, settings, profile};
     (script[0] == '3' ? changeDarkness : script[0] == '4' ? changeLabelWidth : enableBlackMarkSensor)(context);
     rig.console.flush();
     return {rig.screen.text, ports.at(profile.deviceName).received};
