@@ -6,6 +6,29 @@ set(CPACK_PACKAGE_CONTACT "labelutils developers <labelutils@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_STRIP_FILES ON)
 
+# The machine-readable Debian copyright file, its notice and terms taken from
+# LICENSE so that the two cannot differ. A Debian licence text keeps its
+# paragraphs apart with " ." lines and indents every line by one space.
+function(label_write_debian_copyright template output)
+  set(license_file "${PROJECT_SOURCE_DIR}/LICENSE")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${license_file}")
+  file(READ "${license_file}" license)
+  if(NOT license MATCHES "Copyright \\(c\\) ([^\n]+)\n")
+    message(FATAL_ERROR "LICENSE has no copyright line")
+  endif()
+  set(LABEL_COPYRIGHT "${CMAKE_MATCH_1}")
+  string(FIND "${license}" "Permission is hereby granted" terms_start)
+  if(terms_start LESS 0)
+    message(FATAL_ERROR "LICENSE is not the MIT licence this file describes")
+  endif()
+  string(SUBSTRING "${license}" ${terms_start} -1 terms)
+  string(STRIP "${terms}" terms)
+  string(REPLACE "\n\n" "\n.\n" terms "${terms}")
+  string(REPLACE "\n" "\n " terms "${terms}")
+  set(LABEL_LICENSE_TERMS " ${terms}")
+  configure_file("${template}" "${output}" @ONLY)
+endfunction()
+
 # What Debian wants beside the programs. These go into the package only: a
 # plain `cmake --install` installs the programs and their manual pages alone.
 function(label_install_debian_files)
@@ -15,12 +38,13 @@ function(label_install_debian_files)
   if(NOT newest MATCHES "\\(${PROJECT_VERSION}\\)")
     message(FATAL_ERROR "packaging/debian/changelog has no entry for version ${PROJECT_VERSION}")
   endif()
+  label_write_debian_copyright("${source}/copyright.in" "${CMAKE_CURRENT_BINARY_DIR}/copyright")
   set(changelog "${CMAKE_CURRENT_BINARY_DIR}/changelog.gz")
   add_custom_command(OUTPUT "${changelog}"
     COMMAND "${LABEL_GZIP}" -9 -n -c "${source}/changelog" > "${changelog}"
     DEPENDS "${source}/changelog")
   add_custom_target(debian_changelog ALL DEPENDS "${changelog}")
-  install(FILES "${changelog}" DESTINATION "${CMAKE_INSTALL_DOCDIR}"
+  install(FILES "${changelog}" "${CMAKE_CURRENT_BINARY_DIR}/copyright" DESTINATION "${CMAKE_INSTALL_DOCDIR}"
     COMPONENT debian EXCLUDE_FROM_ALL)
   install(FILES "${source}/lintian-overrides" DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides"
     RENAME "${CPACK_PACKAGE_NAME}" COMPONENT debian EXCLUDE_FROM_ALL)
