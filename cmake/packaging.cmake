@@ -52,8 +52,19 @@ function(label_install_debian_files)
   set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE PARENT_SCOPE)
 endfunction()
 
+# What the zip carries beside the programs: the operator's notes and the
+# licence, with the CR LF line ends that every Windows editor shows right.
+function(label_install_windows_files)
+  set(readme "${CMAKE_CURRENT_BINARY_DIR}/README.txt")
+  set(licence "${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt")
+  configure_file("${PROJECT_SOURCE_DIR}/packaging/windows/README.txt" "${readme}" @ONLY NEWLINE_STYLE CRLF)
+  configure_file("${PROJECT_SOURCE_DIR}/LICENSE" "${licence}" @ONLY NEWLINE_STYLE CRLF)
+  install(FILES "${readme}" "${licence}" DESTINATION .)
+endfunction()
+
 if(WIN32)
   set(CPACK_GENERATOR "ZIP")
+  label_install_windows_files()
   math(EXPR bits "${CMAKE_SIZEOF_VOID_P} * 8")
   set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-win${bits}")
 else()
