@@ -76,8 +76,9 @@ else()
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "labelcom (serial port) and labellpt (parallel port) show a menu of nine
 choices and send the matching command line to a desktop label printer:
 configuration label, calibration, darkness, label width, gap or black-mark
-sensor, line or page mode. The port paths are compiled in; see the manual
-pages.")
+sensor, line or page mode. The port is the one compiled in unless
+LABELCOM_PORT or LABELLPT_PORT names another; a command line that does not
+reach the printer is reported on standard error and in the exit status.")
   label_install_debian_files()
 endif()
 
