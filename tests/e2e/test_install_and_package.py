@@ -11,6 +11,7 @@ from conftest import PORT_PATHS
 BUILD_DIR = Path(os.environ["LABEL_BUILD_DIR"])
 PROGRAM_FILES = {"bin/labelcom", "bin/labellpt"}
 MANUAL_PAGES = {"share/man/man1/labelcom.1.gz", "share/man/man1/labellpt.1.gz"}
+DEBIAN_COPYRIGHT = "usr/share/doc/labelutils/copyright"
 
 
 def run(*command, **options) -> subprocess.CompletedProcess:
@@ -40,16 +41,19 @@ def test_manual_page_has_no_warnings_and_names_the_compiled_in_port(prefix, prog
     assert str(PORT_PATHS[port]) in shown.stdout
 
 
-def test_debian_package_installs_both_programs_and_labellpt_runs_from_it(tmp_path, lpt1):
+def test_debian_package_installs_both_programs_with_the_licence_and_labellpt_runs_from_it(tmp_path, lpt1):
     run(os.environ["CPACK_COMMAND"], "-G", "DEB", "-B", str(tmp_path), "--config", str(BUILD_DIR / "CPackConfig.cmake"))
     (package,) = tmp_path.glob("*.deb")
     root = tmp_path / "root"
     run("dpkg-deb", "--extract", str(package), str(root))
-    assert {f"usr/{path}" for path in PROGRAM_FILES | MANUAL_PAGES} <= files_under(root)
+    assert {f"usr/{path}" for path in PROGRAM_FILES | MANUAL_PAGES} | {DEBIAN_COPYRIGHT} <= files_under(root)
     libraries = run("readelf", "--dynamic", str(root / "usr/bin/labellpt")).stdout.count("(NEEDED)")
     depends = run("dpkg-deb", "--field", str(package), "Depends").stdout
     assert ("libc6" in depends) == (libraries > 0), depends
 
     lpt1.make_file()
-    session = subprocess.run([root / "usr/bin/labellpt"], input=b"1\n9\n", capture_output=True, timeout=20, check=False)
+    # Without LABELLPT_PORT the program writes to the port compiled in, the test's own file.
+    environment = {name: value for name, value in os.environ.items() if name != "LABELLPT_PORT"}
+    session = subprocess.run([root / "usr/bin/labellpt"], input=b"1\n9\n", capture_output=True, timeout=20,
+                             check=False, env=environment)
     assert (session.returncode, lpt1.received()) == (0, b"U\r\n")
