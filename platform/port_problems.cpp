@@ -32,9 +32,14 @@ constexpr std::array<PortPlace, 2> printerPlaces{{{"dev/usb", "lp"}, {"dev", "lp
 constexpr std::array<PortPlace, 4> serialPlaces{
     {{"dev", "ttyUSB"}, {"dev", "ttyACM"}, {"dev", "ttyS"}, {"dev/serial/by-id", ""}}};
 
-bool isNumbered(std::string_view name, std::string_view prefix) {
+// A device's node (a prefix and its number), or any name in a folder of
+// links (no prefix).
+bool isPortName(std::string_view name, std::string_view prefix) {
+    if (prefix.empty()) {
+        return !name.empty();
+    }
     if (!name.starts_with(prefix) || name.size() == prefix.size()) {
-        return prefix.empty() && !name.empty();
+        return false;
     }
     name.remove_prefix(prefix.size());
     return std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -56,7 +61,7 @@ std::vector<std::string> portsIn(const std::filesystem::path& root, const PortPl
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(root / place.folder, error)) {
         const std::string name = entry.path().filename().string();
-        if (isNumbered(name, place.prefix) && hasHardware(root, name, place.prefix)) {
+        if (isPortName(name, place.prefix) && hasHardware(root, name, place.prefix)) {
             found.push_back("/" + std::string(place.folder) + "/" + name);
         }
     }
