@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <span>
@@ -42,7 +41,7 @@ bool isPortName(std::string_view name, std::string_view prefix) {
         return false;
     }
     name.remove_prefix(prefix.size());
-    return std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return std::all_of(name.begin(), name.end(), [](char digit) { return digit >= '0' && digit <= '9'; });
 }
 
 // Every PC names four ttyS nodes whether or not a UART stands behind them;
@@ -77,9 +76,10 @@ std::string groupOf(std::string_view path, const std::filesystem::path& root) {
     }
     std::ifstream groups(root / "etc/group");
     for (std::string line; std::getline(groups, line);) {
+        // name:password:id:members
         const auto nameEnd = line.find(':');
         const auto idStart = line.find(':', nameEnd + 1);
-        if (idStart != std::string::npos && std::strtoul(line.c_str() + idStart + 1, nullptr, 10) == status.st_gid) {
+        if (idStart != std::string::npos && std::to_string(status.st_gid) == line.substr(idStart + 1, line.find(':', idStart + 1) - idStart - 1)) {
             return line.substr(0, nameEnd);
         }
     }
@@ -93,8 +93,8 @@ std::string missingHint(std::string_view path, const PortKind& kind, const std::
     }
     std::string hint = std::string(path) + " does not exist; printer ports here: ";
     for (const auto& port : present) {
-        hint += (&port == present.data() ? "" : ", ") + port + " (" + std::string(kind.variable) + "=" + port + " " +
-                std::string(kind.program) + ")";
+        hint.append(&port == present.data() ? "" : ", ").append(port).append(" (").append(kind.variable);
+        hint.append("=").append(port).append(" ").append(kind.program).append(")");
     }
     return hint;
 }
