@@ -52,7 +52,8 @@ std::string openProblem(DWORD error, std::string_view name, const WindowsPortKin
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
         return missingPortWords(name, kind, dosDeviceNames());
-    case ERROR_ACCESS_DENIED:
+    case ERROR_ACCESS_DENIED:  // a port in use
+    case ERROR_SHARING_VIOLATION:  // a file standing in for one, in use
         return describeError(error) + ": another program (for instance the print spooler) holds the port";
     default:
         return describeError(error);

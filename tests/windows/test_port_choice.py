@@ -4,10 +4,11 @@ registry leads COM10 and LPT2 to files, LPT3 to a FIFO. The programs run in a
 folder whose "mode" is a batch file that only notes its command line."""
 
 import os
+import subprocess
 
 import pytest
 
-from conftest import on_windows_console, screens
+from conftest import WINE64, executable, on_windows_console, screens
 from test_under_wine import EVERY_COMMAND, RUNS
 
 STALL_WORDS = b"the port took nothing for 5 seconds (is the printer off line, out of paper or busy?)"
@@ -76,6 +77,22 @@ def test_a_missing_port_is_reported_with_the_ports_there_are(ports, folder):
                                "printer ports here: LPT1 (set LABELLPT_PORT=LPT1), LPT2 (set LABELLPT_PORT=LPT2)")
     assert "COM10 (set LABELLPT_PORT=COM10)" in lines[0]
     assert lines[-1] == "labellpt: 9 of 9 command lines did not reach the printer on LPT7"
+
+
+def test_a_port_another_program_holds_is_said_so(ports, folder):
+    """A first labellpt holds LPT1 while its menu waits for a key."""
+    holder = subprocess.Popen([WINE64, str(executable("labellpt", "x86_64"))], env=ports.env, cwd=folder,
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    try:
+        shown, menu = b"", on_windows_console(screens.PARALLEL_MENU)
+        while menu not in shown:
+            shown += os.read(holder.stdout.fileno(), 4096) or pytest.fail("the first labellpt ended")
+        run = ports.launch("labellpt", b"2\n9\n", folder=folder)
+    finally:
+        holder.communicate(b"9\n", timeout=30)
+    assert (run.status, received(ports)) == (1, {})
+    assert run.errors.decode().splitlines()[0].endswith(
+        ": another program (for instance the print spooler) holds the port")
 
 
 def fill(fifo):
