@@ -1,8 +1,9 @@
 """Runs the Windows executables of build/windows-* under wine.
 
-One throwaway wine prefix serves the whole session, its COM1 and LPT1 led by
-the registry to files in the session's folder, and no program runs before
-wine shows those links (its own default for COM1 is a real serial device).
+One throwaway wine prefix serves the whole session, its COM1, LPT1, COM10,
+LPT2 and LPT3 led by the registry into the session's folder, and no program
+runs before wine shows those links (its own default for COM1 is a real
+serial device, and so may be its other COM ports: no test opens those).
 The server stays up between runs, which keeps each run well under a second."""
 
 import importlib.util
@@ -11,6 +12,7 @@ import shutil
 import subprocess
 import time
 from pathlib import Path
+from typing import NamedTuple
 
 import pytest
 
@@ -45,10 +47,20 @@ def on_windows_console(piped_posix_text: bytes) -> bytes:
     return text.replace(b"\n", b"\r\n")
 
 
+class Run(NamedTuple):
+    output: bytes
+    errors: bytes
+    status: int
+    seconds: float
+
+
 class Wine:
     def __init__(self, folder: Path):
         self.folder = folder
-        self.ports = {name: folder / "ports" / name for name in ("com1", "lpt1")}
+        # COM10 and LPT2 for the ports the operator may choose; LPT3 is a
+        # FIFO, a printer that takes nothing once its buffer is full.
+        self.ports = {name: folder / "ports" / name for name in ("com1", "lpt1", "com10", "lpt2")}
+        self.stuck_port = folder / "ports" / "lpt3"
         self.env = {key: value for key, value in os.environ.items() if key not in ("DISPLAY", "WAYLAND_DISPLAY")}
         self.env.update(WINEPREFIX=str(folder / "prefix"), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
 
@@ -56,11 +68,15 @@ class Wine:
         subprocess.run(command, env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=300, check=True)
 
+    def links(self) -> dict:
+        return {**self.ports, "lpt3": self.stuck_port}
+
     def start(self) -> None:
         self.ports["com1"].parent.mkdir()
+        os.mkfifo(self.stuck_port)
         self.quietly(WINE64, "wineboot", "--init")
         self.quietly(WINESERVER, "-w")
-        for name, path in self.ports.items():
+        for name, path in self.links().items():
             self.quietly(WINE64, "reg", "add", r"HKLM\Software\Wine\Ports", "/v", name.upper(), "/d", str(path), "/f")
         self.quietly(WINESERVER, "-w")
         # Idle for a minute at most, so that a killed session leaves no server behind.
@@ -73,9 +89,9 @@ class Wine:
     def _await_port_links(self) -> None:
         dosdevices = self.folder / "prefix" / "dosdevices"
         deadline = time.monotonic() + 30
-        while any(os.path.realpath(dosdevices / name) != str(path) for name, path in self.ports.items()):
+        while any(os.path.realpath(dosdevices / name) != str(path) for name, path in self.links().items()):
             if time.monotonic() > deadline:
-                pytest.exit("wine did not point COM1 and LPT1 at the test files; no program was run", 3)
+                pytest.exit("wine did not point its ports at the test files; no program was run", 3)
             time.sleep(0.2)
 
     def stop(self) -> None:
@@ -86,13 +102,23 @@ class Wine:
 
     def run(self, program: str, keys: bytes, architecture: str = "x86_64") -> tuple:
         """Runs a program with `keys` as its whole input; gives its output and exit status."""
-        keys_file, output_file = self.folder / "keys", self.folder / "output"
+        finished = self.launch(program, keys, architecture=architecture)
+        return finished.output, finished.status
+
+    def launch(self, program: str, keys: bytes, environment: dict = None, folder: Path = None,
+               architecture: str = "x86_64") -> Run:
+        """Runs a program with `keys` as its whole input, `environment` added
+        to wine's and `folder` (the session's by default) as its working folder."""
+        keys_file, output_file, errors_file = (self.folder / name for name in ("keys", "output", "errors"))
         keys_file.write_bytes(keys)
         loader = WINE64 if architecture == "x86_64" else WINE_ANY
-        with keys_file.open("rb") as stdin, output_file.open("wb") as stdout:
-            finished = subprocess.run([loader, str(executable(program, architecture))], env=self.env, stdin=stdin,
-                                      stdout=stdout, stderr=subprocess.DEVNULL, timeout=60, check=False)
-        return output_file.read_bytes(), finished.returncode
+        started = time.monotonic()
+        with keys_file.open("rb") as stdin, output_file.open("wb") as stdout, errors_file.open("wb") as stderr:
+            finished = subprocess.run([loader, str(executable(program, architecture))],
+                                      env={**self.env, **(environment or {})}, cwd=folder or self.folder,
+                                      stdin=stdin, stdout=stdout, stderr=stderr, timeout=60, check=False)
+        return Run(output_file.read_bytes(), errors_file.read_bytes(), finished.returncode,
+                   time.monotonic() - started)
 
     def received(self, port: str) -> bytes:
         return self.ports[port].read_bytes()

@@ -48,14 +48,21 @@ def test_every_choice_matches_the_posix_run(ports, architecture, program):
     assert (ports.received(port), status) == (EVERY_COMMAND, 0)
 
 
-@pytest.mark.parametrize("program", RUNS)
-def test_port_that_refuses_writes_leaves_the_dialogue_unchanged(ports, program):
-    """Wine opens a port whose target is missing and then refuses every write."""
+@pytest.mark.parametrize("program, choices, lines", [("labellpt", 8, 9), ("labelcom", 7, 8)])
+def test_port_that_refuses_writes_leaves_the_dialogue_unchanged(ports, program, choices, lines):
+    """Wine opens a port whose target is missing and then refuses every write:
+    each choice that sends a line says so once (labelcom's page mode goes out
+    with the next choice), and the summary counts every command line."""
     port, lead, dialogue = RUNS[program]
     ports.ports[port].unlink()
-    output, status = ports.run(program, lead + screens.EVERY_CHOICE)
-    assert (output, status) == (on_windows_console(dialogue), 0)
+    run = ports.launch(program, lead + screens.EVERY_CHOICE)
+    assert (run.output, run.status) == (on_windows_console(dialogue), 1)
     assert not ports.ports[port].exists()
+    said = [line for line in run.errors.decode().splitlines() if line.startswith(program + ": ")]
+    name = port.upper()
+    assert [line.startswith(f"{program}: the printer on {name} did not get the last command: ") for line in said] \
+        == [True] * choices + [False]
+    assert said[-1] == f"{program}: {lines} of {lines} command lines did not reach the printer on {name}"
 
 
 def test_page_mode_goes_out_at_the_close(ports):

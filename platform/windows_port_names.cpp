@@ -1,0 +1,132 @@
+#include "windows_port_names.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <tuple>
+
+namespace label::platform {
+namespace {
+
+constexpr std::array<WindowsPortKind, 2> kinds{{
+    {"lpt1:", "labellpt", "LABELLPT_PORT", "LPT1"},
+    {"com1:", "labelcom", "LABELCOM_PORT", "COM1"},
+}};
+
+constexpr std::string_view devicePrefix = R"(\\.\)";
+constexpr std::string_view serialPrefix = "COM";
+constexpr std::size_t prefixLength = 3;
+
+char upper(char letter) { return letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter; }
+
+bool isDigit(char byte) { return byte >= '0' && byte <= '9'; }
+
+bool isControl(char byte) {
+    constexpr unsigned char firstPrintable = 0x20;
+    constexpr unsigned char deleteChar = 0x7f;
+    const auto code = static_cast<unsigned char>(byte);
+    return code < firstPrintable || code == deleteChar;
+}
+
+// "COMn" or "LPTn" in upper case, for a name of that form in any case with a
+// number from 1 and no leading zero: the only names the system and the mode
+// command read the same way.
+std::optional<std::string> portName(std::string_view text) {
+    if (text.size() <= prefixLength || text[prefixLength] == '0' ||
+        !std::all_of(text.begin() + prefixLength, text.end(), isDigit)) {
+        return std::nullopt;
+    }
+    std::string name(text);
+    std::transform(name.begin(), name.end(), name.begin(), upper);
+    const std::string_view prefix = std::string_view(name).substr(0, prefixLength);
+    if (prefix != serialPrefix && prefix != "LPT") {
+        return std::nullopt;
+    }
+    return name;
+}
+
+bool isDevicePath(std::string_view text) {
+    return text.size() > devicePrefix.size() && text.starts_with(devicePrefix) &&
+           std::none_of(text.begin(), text.end(), isControl);
+}
+
+// Said back to the operator without the control characters it may carry.
+std::string printable(std::string_view text) {
+    std::string shown(text);
+    std::replace_if(shown.begin(), shown.end(), isControl, '?');
+    return shown;
+}
+
+PortChoice named(std::string name, bool fromVariable) {
+    PortChoice choice;
+    choice.path = std::string(devicePrefix) + name;
+    if (name.starts_with(serialPrefix)) {
+        choice.modeName = name;
+    }
+    choice.name = std::move(name);
+    choice.fromVariable = fromVariable;
+    return choice;
+}
+
+// The port's own kind first, then by number.
+bool listedBefore(const std::string& left, const std::string& right, std::string_view ownPrefix) {
+    const auto rank = [ownPrefix](const std::string& name) {
+        return std::make_tuple(!name.starts_with(ownPrefix), name.substr(0, prefixLength), name.size(), name);
+    };
+    return rank(left) < rank(right);
+}
+
+std::vector<std::string> portsAmong(const std::vector<std::string>& deviceNames, std::string_view missing,
+                                    std::string_view ownPrefix) {
+    std::vector<std::string> ports;
+    for (const auto& deviceName : deviceNames) {
+        const auto name = portName(deviceName);
+        if (name && *name != missing && std::find(ports.begin(), ports.end(), *name) == ports.end()) {
+            ports.push_back(*name);
+        }
+    }
+    std::sort(ports.begin(), ports.end(),
+              [ownPrefix](const auto& left, const auto& right) { return listedBefore(left, right, ownPrefix); });
+    return ports;
+}
+
+}  // namespace
+
+const WindowsPortKind& windowsPortKind(std::string_view deviceName) {
+    return deviceName == kinds[1].deviceName ? kinds[1] : kinds[0];
+}
+
+PortChoice choosePort(const WindowsPortKind& kind, const char* value) {
+    const std::string_view given = value == nullptr ? std::string_view() : std::string_view(value);
+    if (given.empty()) {
+        return named(std::string(kind.defaultName), false);
+    }
+    if (const auto name = portName(given)) {
+        return named(*name, true);
+    }
+    if (isDevicePath(given)) {
+        return {std::string(given), std::string(given), {}, {}, true};
+    }
+    PortChoice refused;
+    refused.name = printable(given);
+    refused.refusal = std::string(kind.variable) + "=" + refused.name + R"( is not a port name: use COMn, LPTn or \\.\name)";
+    refused.fromVariable = true;
+    return refused;
+}
+
+std::string missingPortWords(std::string_view name, const WindowsPortKind& kind,
+                             const std::vector<std::string>& deviceNames) {
+    const auto ports = portsAmong(deviceNames, name, kind.defaultName.substr(0, prefixLength));
+    const std::string missing = std::string(name) + " does not exist; ";
+    if (ports.empty()) {
+        return missing + "no printer port found here: is the printer plugged in and switched on?";
+    }
+    std::string words = missing + "printer ports here: ";
+    for (const auto& port : ports) {
+        words.append(&port == ports.data() ? "" : ", ").append(port);
+        words.append(" (set ").append(kind.variable).append("=").append(port).append(")");
+    }
+    return words;
+}
+
+}  // namespace label::platform

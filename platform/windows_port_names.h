@@ -1,0 +1,48 @@
+#pragma once
+
+// The port a Windows program writes to, and the words about port names the
+// operator is told. Plain text work, built on every system so that the unit
+// tests reach it.
+//
+//   windowsPortKind(deviceName)  "lpt1:" or "com1:": program, variable,
+//                                default port
+//   choosePort(kind, value)      the port the variable's value names; unset
+//                                or empty, the default. COMn and LPTn (any
+//                                case, n from 1) open as \\.\COMn; a path
+//                                beginning with \\.\ opens as given; anything
+//                                else is refused, and so never reaches the
+//                                system or the command interpreter
+//   missingPortWords(name, kind, deviceNames)   "LPT1 does not exist; ...",
+//                                naming the COM and LPT ports among the
+//                                system's device names, ready to paste
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace label::platform {
+
+struct WindowsPortKind {
+    std::string_view deviceName;
+    std::string_view program;
+    std::string_view variable;
+    std::string_view defaultName;
+};
+
+const WindowsPortKind& windowsPortKind(std::string_view deviceName);
+
+struct PortChoice {
+    std::string name;      // as the operator knows it: "COM10", "\\.\X", or the refused value
+    std::string path;      // what the system opens; empty if refused
+    std::string modeName;  // "COMn" where the mode command can prepare the port
+    std::string refusal;   // why the value is no port name; empty if it is one
+    bool fromVariable = false;
+};
+
+// `value` is the variable's, or nullptr where it is unset.
+PortChoice choosePort(const WindowsPortKind& kind, const char* value);
+
+std::string missingPortWords(std::string_view name, const WindowsPortKind& kind,
+                             const std::vector<std::string>& deviceNames);
+
+}  // namespace label::platform

@@ -1,0 +1,139 @@
+"""Ports chosen at run time (LABELLPT_PORT, LABELCOM_PORT) and what the
+operator is told when a port is missing, refused or stalled, under wine: its
+registry leads COM10 and LPT2 to files, LPT3 to a FIFO. The programs run in a
+folder whose "mode" is a batch file that only notes its command line."""
+
+import os
+import subprocess
+
+import pytest
+
+from conftest import WINE64, executable, on_windows_console, screens
+from test_under_wine import EVERY_COMMAND, RUNS
+
+STALL_WORDS = b"the port took nothing for 5 seconds (is the printer off line, out of paper or busy?)"
+
+
+@pytest.fixture
+def folder(tmp_path):
+    (tmp_path / "mode.bat").write_bytes(b"@echo %* >>mode-lines\r\n")
+    return tmp_path
+
+
+def mode_lines(folder):
+    noted = folder / "mode-lines"
+    return [line.strip() for line in noted.read_bytes().splitlines()] if noted.exists() else []
+
+
+def every_choice(wine, program, environment, folder):
+    _, lead, dialogue = RUNS[program]
+    run = wine.launch(program, lead + screens.EVERY_CHOICE, environment, folder)
+    assert run.output == on_windows_console(dialogue)
+    return run
+
+
+def received(wine):
+    return {name: wine.received(name) for name in wine.ports if wine.received(name)}
+
+
+@pytest.mark.parametrize("program, value, port, mode, errors", [
+    ("labelcom", None, "com1", [b"com1:96,N,8,1"], b""),
+    ("labelcom", "COM10", "com10", [b"COM10:96,N,8,1"], b""),
+    ("labelcom", "com10", "com10", [b"COM10:96,N,8,1"], b""),
+    ("labelcom", r"\\.\COM10", "com10", [], b"labelcom: mode cannot prepare \\\\.\\COM10; only a port named COMn can be"),
+    ("labelcom", "LPT2", "lpt2", [], b"labelcom: mode cannot prepare LPT2; only a port named COMn can be"),
+    ("labellpt", None, "lpt1", [], b""),
+    ("labellpt", "", "lpt1", [], b""),
+    ("labellpt", "lpt2", "lpt2", [], b""),
+    ("labellpt", r"\\.\LPT2", "lpt2", [], b""),
+])
+def test_the_variable_leads_to_the_port_and_mode_prepares_that_one(ports, folder, program, value, port, mode, errors):
+    variable = {"labelcom": "LABELCOM_PORT", "labellpt": "LABELLPT_PORT"}[program]
+    run = every_choice(ports, program, {} if value is None else {variable: value}, folder)
+    assert (received(ports), run.status) == ({port: EVERY_COMMAND}, 0)
+    assert (mode_lines(folder), run.errors) == (mode, errors + b"\r\n" if errors else b"")
+
+
+@pytest.mark.parametrize("program, variable", [("labelcom", "LABELCOM_PORT"), ("labellpt", "LABELLPT_PORT")])
+@pytest.mark.parametrize("value", ["COM1 & echo ran > marker & rem", "LPT1|echo ran>marker"])
+def test_a_value_that_is_no_port_name_is_refused_and_runs_nothing(ports, folder, program, variable, value):
+    run = every_choice(ports, program, {variable: value}, folder)
+    assert not (folder / "marker").exists()
+    assert (received(ports), mode_lines(folder), run.status) == ({}, [], 1)
+    refusal = rf"{program}: {variable}={value} is not a port name: use COMn, LPTn or \\.\name"
+    said = [refusal] + ([f"labelcom: mode cannot prepare {value}; only a port named COMn can be"]
+                        if program == "labelcom" else [])
+    lines = run.errors.decode().splitlines()
+    assert (lines[:len(said)], lines.count(refusal)) == (said, 1)
+    assert lines[len(said)] == f"{program}: the printer on {value} did not get the last command: {variable} is not a port name"
+    assert lines[-1].endswith(f" command lines did not reach the printer on {value}")
+
+
+def test_a_missing_port_is_reported_with_the_ports_there_are(ports, folder):
+    run = every_choice(ports, "labellpt", {"LABELLPT_PORT": "LPT7"}, folder)
+    lines = run.errors.decode().splitlines()
+    assert (run.status, received(ports)) == (1, {})
+    assert lines[0].startswith("labellpt: the printer on LPT7 did not get the last command: LPT7 does not exist; "
+                               "printer ports here: LPT1 (set LABELLPT_PORT=LPT1), LPT2 (set LABELLPT_PORT=LPT2)")
+    assert "COM10 (set LABELLPT_PORT=COM10)" in lines[0]
+    assert lines[-1] == "labellpt: 9 of 9 command lines did not reach the printer on LPT7"
+
+
+def test_a_port_another_program_holds_is_said_so(ports, folder):
+    """A first labellpt holds LPT1 while its menu waits for a key."""
+    holder = subprocess.Popen([WINE64, str(executable("labellpt", "x86_64"))], env=ports.env, cwd=folder,
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    try:
+        shown, menu = b"", on_windows_console(screens.PARALLEL_MENU)
+        while menu not in shown:
+            shown += os.read(holder.stdout.fileno(), 4096) or pytest.fail("the first labellpt ended")
+        run = ports.launch("labellpt", b"2\n9\n", folder=folder)
+    finally:
+        holder.communicate(b"9\n", timeout=30)
+    assert (run.status, received(ports)) == (1, {})
+    assert run.errors.decode().splitlines()[0].endswith(
+        ": another program (for instance the print spooler) holds the port")
+
+
+def fill(fifo):
+    """Opens a reader on `fifo` and fills the pipe; gives the reader and what went in."""
+    reader = os.open(fifo, os.O_RDONLY | os.O_NONBLOCK)
+    writer = os.open(fifo, os.O_WRONLY | os.O_NONBLOCK)
+    filler = bytearray()
+    for size in (4096, 1):
+        try:
+            while True:
+                filler += b"." * os.write(writer, b"." * size)
+        except BlockingIOError:
+            pass
+    os.close(writer)
+    return reader, bytes(filler)
+
+
+def read_all(fd):
+    chunks = []
+    try:
+        while chunk := os.read(fd, 65536):
+            chunks.append(chunk)
+    except BlockingIOError:
+        pass
+    return b"".join(chunks)
+
+
+def test_a_printer_that_takes_nothing_costs_one_wait(ports, folder):
+    """Choice 5 sends two lines into a parallel port that takes nothing: the
+    first waits out the bound, the second is given up at once, and nothing
+    the program gave up reaches the port later."""
+    keys = b"5\n9\n"
+    working = ports.launch("labellpt", keys, folder=folder)
+    reader, filler = fill(ports.stuck_port)
+    try:
+        run = ports.launch("labellpt", keys, {"LABELLPT_PORT": "LPT3"}, folder)
+        assert (run.output, run.status) == (working.output, 1)
+        assert 4.5 < run.seconds < 7
+        assert run.errors.splitlines() == [
+            b"labellpt: the printer on LPT3 did not get the last command: " + STALL_WORDS,
+            b"labellpt: 2 of 2 command lines did not reach the printer on LPT3"]
+        assert read_all(reader) == filler
+    finally:
+        os.close(reader)
