@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -9,76 +10,119 @@
 #include <utility>
 
 #include "port_problems.h"
+#include "posix_deadline.h"
 #include "posix_io.h"
 
 namespace label::platform {
 namespace {
 
-// Waits until a terminal has sent all it holds, or the deadline passes.
+using std::chrono::milliseconds;
+
+// A signal ends the sleep early; the caller looks at the clock again.
+void sleepFor(Clock::duration span) {
+    const auto count = std::chrono::ceil<milliseconds>(span).count();
+    if (count > 0) {
+        ::poll(nullptr, 0, static_cast<int>(count));
+    }
+}
+
+// Waits until a terminal has sent all it holds, or the deadline passes. A
+// line that can no longer be asked (hung up) has nothing left to wait for.
 bool outputDrained(int fd, Clock::time_point deadline) {
-    constexpr int pollMilliseconds = 20;
+    constexpr milliseconds pollEvery{20};
     int queued = 0;
     while (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
         if (Clock::now() >= deadline) {
             return false;
         }
-        ::poll(nullptr, 0, pollMilliseconds);
+        sleepFor(pollEvery);
     }
     return true;
+}
+
+// A character device other than a terminal: its driver may still be sending
+// what a write accepted, and closing may kill that in flight.
+bool isDevice(int fd) {
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 && S_ISCHR(status.st_mode);
 }
 
 class PosixPort final : public PortDevice {
 public:
     PosixPort(int fd, std::string path, std::string_view deviceName)
-        : fd_(fd), path_(std::move(path)), deviceName_(portKind(deviceName).deviceName) {}
-    // Closing a terminal waits in the kernel until a stuck line has taken
-    // its output: for half a minute by default, or without end. The line
-    // gets the write timeout (none if it has stalled already), then what it
-    // still holds is dropped.
+        : fd_(fd),
+          path_(std::move(path)),
+          deviceName_(portKind(deviceName).deviceName),
+          terminal_(::isatty(fd) != 0),
+          device_(!terminal_ && isDevice(fd)) {}
     ~PosixPort() override {
-        const auto patience = stalled_ ? Clock::duration::zero() : Clock::duration(portWriteTimeout);
-        if (::isatty(fd_) != 0 && !outputDrained(fd_, Clock::now() + patience)) {
+        if (terminal_ && !drained_) {
             ::tcflush(fd_, TCOFLUSH);
         }
+        const DeadlineAlarm alarm(letGoBy_);
         ::close(fd_);
     }
     PosixPort(const PosixPort&) = delete;
     PosixPort& operator=(const PosixPort&) = delete;
 
-    // Once the port has run out the timeout, later writes take only what it
-    // accepts at once, until one goes through whole: the operator waits out
-    // a stalled port once, not at every line end that retries it.
     std::size_t write(std::string_view bytes) override {
-        const auto patience = stalled_ ? Clock::duration::zero() : Clock::duration(portWriteTimeout);
-        const auto deadline = Clock::now() + patience;
+        const auto deadline = Clock::now() + patience();
+        const DeadlineAlarm alarm(deadline);
         std::size_t taken = 0;
+        int error = 0;
         while (taken < bytes.size()) {
             const ssize_t written = ::write(fd_, bytes.data() + taken, bytes.size() - taken);
             if (written > 0) {
                 taken += static_cast<std::size_t>(written);
-            } else if (written < 0 && errno == EINTR) {
                 continue;
-            } else if (written == 0 || errno != EAGAIN || !waitWritable(fd_, deadline)) {
+            }
+            error = written < 0 ? errno : EAGAIN;
+            if (!mayTryAgain(error, deadline)) {
                 break;
             }
         }
         stalled_ = taken < bytes.size();
         if (stalled_) {
-            problem_ = describePortError(errno, path_, deviceName_);
+            problem_ = describePortError(error, path_, deviceName_);
         }
         return taken;
     }
 
-    bool drain() override { return true; }
+    bool drain() override {
+        letGoBy_ = Clock::now() + patience();
+        drained_ = terminal_ ? outputDrained(fd_, letGoBy_) : !device_ || waitWritable(fd_, letGoBy_);
+        if (!drained_) {
+            stalled_ = true;
+            problem_ = describePortError(ETIMEDOUT, path_, deviceName_);
+        }
+        return drained_;
+    }
 
     [[nodiscard]] std::string problem() const override { return problem_; }
 
 private:
+    [[nodiscard]] Clock::duration patience() const {
+        return stalled_ ? Clock::duration::zero() : Clock::duration(portWriteTimeout);
+    }
+
+    // After a write that took nothing: true once it is worth writing again.
+    [[nodiscard]] bool mayTryAgain(int error, Clock::time_point deadline) const {
+        if ((error != EAGAIN && error != EINTR) || Clock::now() >= deadline) {
+            return false;
+        }
+        return error == EINTR || waitWritable(fd_, deadline);
+    }
+
     int fd_;
     std::string path_;
     std::string_view deviceName_;
+    bool terminal_;
+    bool device_;
     std::string problem_;
     bool stalled_ = false;
+    bool drained_ = false;
+    // When closing may no longer wait: the drain's deadline, or at once.
+    Clock::time_point letGoBy_{};
 };
 
 }  // namespace

@@ -3,9 +3,18 @@
 // An open port on a POSIX system, as the printer channel sees it: the
 // descriptor of a file, a FIFO, a terminal or a device.
 //
-// A write that the port does not take within portWriteTimeout is given up,
-// and so is at once every later write to that port until one goes through
-// whole; so is, at the close, what a serial line has not sent by then.
+//   write   offers the bytes for up to portWriteTimeout. A port that has
+//           stalled (taken less than offered, or not drained in time) is
+//           given no patience until a write goes through whole: the
+//           operator waits out a stalled port once, not at every line end
+//           that retries it.
+//   drain   waits, with the same patience, until a terminal has sent what
+//           it holds, or until a device's driver reports it writable (a
+//           USB printer's, once its transfer is done); files and FIFOs
+//           hold what they took already.
+//   letting go   drops what a terminal did not send, then closes; a driver
+//           that sleeps in write or close is cut short at the deadline
+//           (see posix_deadline.h).
 
 #include <chrono>
 #include <memory>
