@@ -66,6 +66,9 @@ public:
     PosixPort& operator=(const PosixPort&) = delete;
 
     std::size_t write(std::string_view bytes) override {
+        if (ended_) {
+            return 0;
+        }
         const auto deadline = Clock::now() + patience();
         const DeadlineAlarm alarm(deadline);
         std::size_t taken = 0;
@@ -83,6 +86,7 @@ public:
         }
         stalled_ = taken < bytes.size();
         if (stalled_) {
+            ended_ = error != EAGAIN && error != EINTR;
             problem_ = describePortError(error, path_, deviceName_);
         }
         return taken;
@@ -91,7 +95,7 @@ public:
     bool drain() override {
         letGoBy_ = Clock::now() + patience();
         drained_ = terminal_ ? outputDrained(fd_, letGoBy_) : !device_ || waitWritable(fd_, letGoBy_);
-        if (!drained_) {
+        if (!drained_ && !ended_) {
             stalled_ = true;
             problem_ = describePortError(ETIMEDOUT, path_, deviceName_);
         }
@@ -102,7 +106,7 @@ public:
 
 private:
     [[nodiscard]] Clock::duration patience() const {
-        return stalled_ ? Clock::duration::zero() : Clock::duration(portWriteTimeout);
+        return stalled_ || ended_ ? Clock::duration::zero() : Clock::duration(portWriteTimeout);
     }
 
     // After a write that took nothing: true once it is worth writing again.
@@ -120,6 +124,7 @@ private:
     bool device_;
     std::string problem_;
     bool stalled_ = false;
+    bool ended_ = false;
     bool drained_ = false;
     // When closing may no longer wait: the drain's deadline, or at once.
     Clock::time_point letGoBy_{};
