@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -17,6 +18,9 @@ namespace label::platform {
 namespace {
 
 using std::chrono::milliseconds;
+
+constexpr milliseconds firstPause{10};
+constexpr milliseconds longestPause{100};
 
 // A signal ends the sleep early; the caller looks at the clock again.
 void sleepFor(Clock::duration span) {
@@ -72,15 +76,17 @@ public:
         const auto deadline = Clock::now() + patience();
         const DeadlineAlarm alarm(deadline);
         std::size_t taken = 0;
+        Clock::duration pause{};
         int error = 0;
         while (taken < bytes.size()) {
             const ssize_t written = ::write(fd_, bytes.data() + taken, bytes.size() - taken);
             if (written > 0) {
                 taken += static_cast<std::size_t>(written);
+                pause = {};
                 continue;
             }
             error = written < 0 ? errno : EAGAIN;
-            if (!mayTryAgain(error, deadline)) {
+            if (!mayTryAgain(error, deadline, pause)) {
                 break;
             }
         }
@@ -110,11 +116,20 @@ private:
     }
 
     // After a write that took nothing: true once it is worth writing again.
-    [[nodiscard]] bool mayTryAgain(int error, Clock::time_point deadline) const {
+    // A device that says "writable" and still takes nothing (a busy parallel
+    // printer, whose driver has no poll of its own) gets a growing pause
+    // first, so that it is not asked hundreds of times in the timeout.
+    [[nodiscard]] bool mayTryAgain(int error, Clock::time_point deadline, Clock::duration& pause) const {
         if ((error != EAGAIN && error != EINTR) || Clock::now() >= deadline) {
             return false;
         }
-        return error == EINTR || waitWritable(fd_, deadline);
+        if (error == EINTR) {
+            return true;
+        }
+        sleepFor(std::min(pause, deadline - Clock::now()));
+        pause = pause == Clock::duration::zero() ? Clock::duration(firstPause)
+                                                 : std::min<Clock::duration>(pause * 2, longestPause);
+        return waitWritable(fd_, deadline);
     }
 
     int fd_;

@@ -7,9 +7,10 @@
 //           stalled (taken less than offered, or not drained in time) is
 //           given no patience until a write goes through whole: the
 //           operator waits out a stalled port once, not at every line end
-//           that retries it. An error other than "try again" or
-//           "interrupted" ends the port: it takes nothing more until it is
-//           opened afresh.
+//           that retries it. A device that keeps saying "writable" yet
+//           takes nothing is retried after a pause that grows from 10 to
+//           100 ms. An error other than "try again" or "interrupted" ends
+//           the port: it takes nothing more until it is opened afresh.
 //   drain   waits, with the same patience, until a terminal has sent what
 //           it holds, or until a device's driver reports it writable (a
 //           USB printer's, once its transfer is done); files and FIFOs
