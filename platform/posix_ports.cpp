@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "port_problems.h"
+#include "posix_deadline.h"
 #include "posix_io.h"
 #include "posix_port_device.h"
 
@@ -45,11 +46,13 @@ std::string describeError(std::string_view path, std::string_view reason) {
 // modem lines ignored, no flow control, raw output. Returns what went wrong,
 // or nothing. Flow control goes off as the operators' own command interpreter
 // turns it off: a line left waiting for a handshake the printer never gives
-// would take no bytes at all.
+// would take no bytes at all. A serial node with no hardware behind it (most
+// PCs' /dev/ttyS1) opens, then fails every request with an input/output
+// error: the operator is told that, not that it is no serial line.
 std::string applySerialSettings(int fd) {
     termios settings{};
     if (::tcgetattr(fd, &settings) != 0) {
-        return std::strerror(errno);
+        return errno == ENOTTY ? "not a serial line" : std::strerror(errno);
     }
     settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
     settings.c_cflag |= CS8 | CREAD | CLOCAL;
@@ -92,7 +95,8 @@ void prepareSerialPort() {
     if (fd < 0) {
         problem = std::strerror(errno);
     } else {
-        problem = ::isatty(fd) != 0 ? applySerialSettings(fd) : "not a serial line";
+        problem = applySerialSettings(fd);
+        const DeadlineAlarm alarm(Clock::now() + portWriteTimeout);
         ::close(fd);
     }
     if (!problem.empty()) {
