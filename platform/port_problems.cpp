@@ -37,7 +37,7 @@ bool isNumbered(std::string_view name, std::string_view prefix) {
         return prefix.empty() && !name.empty();
     }
     name.remove_prefix(prefix.size());
-    return std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return std::all_of(name.begin(), name.end(), [](char symbol) { return symbol >= '0' && symbol <= '9'; });
 }
 
 // Every PC names four ttyS nodes whether or not a UART stands behind them;
@@ -64,6 +64,8 @@ std::vector<std::string> portsIn(const std::filesystem::path& root, const PortPl
     return found;
 }
 
+constexpr int decimal = 10;
+
 // The group that owns the device, from the group file below `root`.
 std::string groupOf(std::string_view path, const std::filesystem::path& root) {
     struct stat status {};
@@ -74,7 +76,8 @@ std::string groupOf(std::string_view path, const std::filesystem::path& root) {
     for (std::string line; std::getline(groups, line);) {
         const auto nameEnd = line.find(':');
         const auto idStart = line.find(':', nameEnd + 1);
-        if (idStart != std::string::npos && std::strtoul(line.c_str() + idStart + 1, nullptr, 10) == status.st_gid) {
+        if (idStart != std::string::npos &&
+            std::strtoul(line.c_str() + idStart + 1, nullptr, decimal) == status.st_gid) {
             return line.substr(0, nameEnd);
         }
     }
@@ -88,8 +91,8 @@ std::string missingHint(std::string_view path, const PortKind& kind, const std::
     }
     std::string hint = std::string(path) + " does not exist; printer ports here: ";
     for (const auto& port : present) {
-        hint += (&port == present.data() ? "" : ", ") + port + " (" + std::string(kind.variable) + "=" + port + " " +
-                std::string(kind.program) + ")";
+        hint.append(&port == present.data() ? "" : ", ").append(port).append(" (").append(kind.variable);
+        hint.append("=").append(port).append(" ").append(kind.program).append(")");
     }
     return hint;
 }
