@@ -162,13 +162,6 @@ static int gone(void) { return dev.unplugged; }
 
 static void took_bytes(void) { ++dev.writes_taken; }
 
-/* The device goes while the port is open, just before a write. */
-static void maybe_unplug(void) {
-    if (dev.unplug_after >= 0 && dev.writes_taken >= dev.unplug_after && !dev.unplugged) {
-        dev.unplugged = 1;
-        note("unplugged\n");
-    }
-}
 
 /* usb-printer: the transfer ends by itself once its time is up. */
 static void finish_transfer(int killed) {
@@ -190,6 +183,16 @@ static void catch_up(void) {
     }
 }
 
+/* The device goes while the port is open, just before a write; a transfer
+ * still in flight then is lost. */
+static void maybe_unplug(void) {
+    if (dev.unplug_after >= 0 && dev.writes_taken >= dev.unplug_after && !dev.unplugged) {
+        dev.unplugged = 1;
+        finish_transfer(1);
+        note("unplugged\n");
+    }
+}
+
 static int in_fault(void) { return dev.first_write_ms >= 0 && now_ms() < dev.first_write_ms + dev.fault_ms; }
 
 static ssize_t model_write(int slot, const void *bytes, size_t size) {
@@ -198,7 +201,6 @@ static ssize_t model_write(int slot, const void *bytes, size_t size) {
     }
     catch_up();
     maybe_unplug();
-    catch_up();
     switch (dev.model) {
     case USB_PRINTER:
         if (gone()) {
