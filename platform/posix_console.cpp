@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 
+#include "posix_deadline.h"
 #include "posix_io.h"
 #include "posix_ports.h"
 #include "shell_commands.h"
@@ -126,6 +127,8 @@ void prepareProcess() {
     keepStandardDescriptorsOpen();
     // A console that went away must not kill a run that still has bytes for the printer.
     catchSignal(SIGPIPE, SIG_IGN);
+    // The ports' deadlines; a stray SIGALRM then only interrupts a wait, which goes on.
+    prepareDeadlineAlarm();
     // Without the pipe a signal could slip past a keyboard wait: then let it end the process.
     if (makeInterruptPipe()) {
         for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {

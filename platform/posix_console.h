@@ -18,8 +18,8 @@
 
 namespace label::platform {
 
-// Makes sure descriptors 0 to 2 are open, and turns the signals above into
-// the end of keyboard input.
+// Makes sure descriptors 0 to 2 are open, turns the signals above into the
+// end of keyboard input, and catches SIGALRM for the ports' deadlines.
 void prepareProcess();
 
 class StandardInput final : public ConsoleInput {

@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 
@@ -23,16 +24,14 @@ void writeAll(int fd, std::string_view bytes) {
 
 bool waitWritable(int fd, Clock::time_point deadline) {
     for (;;) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) {
-            return false;
-        }
+        const auto left = std::max(std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()),
+                                   std::chrono::milliseconds::zero());
         pollfd watch{fd, POLLOUT, 0};
         const int ready = ::poll(&watch, 1, static_cast<int>(left.count()));
         if (ready > 0) {
             return (watch.revents & POLLOUT) != 0;
         }
-        if (ready == 0 || errno != EINTR) {
+        if (ready == 0 || errno != EINTR || left.count() == 0) {
             return false;
         }
     }

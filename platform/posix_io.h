@@ -4,7 +4,8 @@
 // interrupt (EINTR) is simply made again.
 //
 //   writeAll       writes everything, or stops at the first real error
-//   waitWritable   waits until a descriptor takes bytes or a deadline passes
+//   waitWritable   waits until a descriptor takes bytes or a deadline passes;
+//                  asks once even when the deadline has passed already
 
 #include <chrono>
 #include <string_view>

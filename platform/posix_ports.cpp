@@ -1,8 +1,6 @@
 #include "posix_ports.h"
 
 #include <fcntl.h>
-#include <poll.h>
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -13,7 +11,9 @@
 #include <utility>
 
 #include "port_problems.h"
+#include "posix_deadline.h"
 #include "posix_io.h"
+#include "posix_port_device.h"
 
 namespace label::platform {
 namespace {
@@ -29,73 +29,6 @@ std::string portPath(std::string_view deviceName) {
 int openPortPath(std::string_view path) {
     return ::open(std::string(path).c_str(), O_WRONLY | O_APPEND | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
 }
-
-// Waits until a terminal has sent all it holds, or the deadline passes.
-bool outputDrained(int fd, Clock::time_point deadline) {
-    constexpr int pollMilliseconds = 20;
-    int queued = 0;
-    while (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
-        if (Clock::now() >= deadline) {
-            return false;
-        }
-        ::poll(nullptr, 0, pollMilliseconds);
-    }
-    return true;
-}
-
-class PosixPort final : public PortDevice {
-public:
-    PosixPort(int fd, std::string path, std::string_view deviceName)
-        : fd_(fd), path_(std::move(path)), deviceName_(portKind(deviceName).deviceName) {}
-    // Closing a terminal waits in the kernel until a stuck line has taken
-    // its output: for half a minute by default, or without end. The line
-    // gets the write timeout (none if it has stalled already), then what it
-    // still holds is dropped.
-    ~PosixPort() override {
-        const auto patience = stalled_ ? Clock::duration::zero() : Clock::duration(portWriteTimeout);
-        if (::isatty(fd_) != 0 && !outputDrained(fd_, Clock::now() + patience)) {
-            ::tcflush(fd_, TCOFLUSH);
-        }
-        ::close(fd_);
-    }
-    PosixPort(const PosixPort&) = delete;
-    PosixPort& operator=(const PosixPort&) = delete;
-
-    // Once the port has run out the timeout, later writes take only what it
-    // accepts at once, until one goes through whole: the operator waits out
-    // a stalled port once, not at every line end that retries it.
-    std::size_t write(std::string_view bytes) override {
-        const auto patience = stalled_ ? Clock::duration::zero() : Clock::duration(portWriteTimeout);
-        const auto deadline = Clock::now() + patience;
-        std::size_t taken = 0;
-        while (taken < bytes.size()) {
-            const ssize_t written = ::write(fd_, bytes.data() + taken, bytes.size() - taken);
-            if (written > 0) {
-                taken += static_cast<std::size_t>(written);
-            } else if (written < 0 && errno == EINTR) {
-                continue;
-            } else if (written == 0 || errno != EAGAIN || !waitWritable(fd_, deadline)) {
-                break;
-            }
-        }
-        stalled_ = taken < bytes.size();
-        if (stalled_) {
-            problem_ = describePortError(errno, path_, deviceName_);
-        }
-        return taken;
-    }
-
-    bool drain() override { return true; }
-
-    [[nodiscard]] std::string problem() const override { return problem_; }
-
-private:
-    int fd_;
-    std::string path_;
-    std::string_view deviceName_;
-    std::string problem_;
-    bool stalled_ = false;
-};
 
 void makeOutputRaw(int fd) {
     termios settings{};
@@ -113,11 +46,13 @@ std::string describeError(std::string_view path, std::string_view reason) {
 // modem lines ignored, no flow control, raw output. Returns what went wrong,
 // or nothing. Flow control goes off as the operators' own command interpreter
 // turns it off: a line left waiting for a handshake the printer never gives
-// would take no bytes at all.
+// would take no bytes at all. A serial node with no hardware behind it (most
+// PCs' /dev/ttyS1) opens, then fails every request with an input/output
+// error: the operator is told that, not that it is no serial line.
 std::string applySerialSettings(int fd) {
     termios settings{};
     if (::tcgetattr(fd, &settings) != 0) {
-        return std::strerror(errno);
+        return errno == ENOTTY ? "not a serial line" : std::strerror(errno);
     }
     settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
     settings.c_cflag |= CS8 | CREAD | CLOCAL;
@@ -150,7 +85,7 @@ PortOpening PosixPorts::open(std::string_view deviceName) {
     if (::isatty(fd) != 0) {
         makeOutputRaw(fd);
     }
-    return {std::make_unique<PosixPort>(fd, path, deviceName), path, {}};
+    return {makePortDevice(fd, path, deviceName), path, {}};
 }
 
 void prepareSerialPort() {
@@ -160,7 +95,8 @@ void prepareSerialPort() {
     if (fd < 0) {
         problem = std::strerror(errno);
     } else {
-        problem = ::isatty(fd) != 0 ? applySerialSettings(fd) : "not a serial line";
+        problem = applySerialSettings(fd);
+        const DeadlineAlarm alarm(Clock::now() + portWriteTimeout);
         ::close(fd);
     }
     if (!problem.empty()) {

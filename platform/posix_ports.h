@@ -7,19 +7,13 @@
 // A port is opened without waiting (no carrier, no FIFO reader: the open
 // fails), never created and never truncated, and written at its end. A
 // terminal port gets raw output so that it receives exactly the bytes sent.
-// A write that the port does not take within portWriteTimeout is given up,
-// and so is at once every later write to that port until one goes through
-// whole; so is, at the close, what a serial line has not sent by then.
+// How the open port is written and let go: posix_port_device.h.
 
-#include <chrono>
-#include <memory>
 #include <string_view>
 
 #include "printer_channel.h"
 
 namespace label::platform {
-
-inline constexpr auto portWriteTimeout = std::chrono::seconds(5);
 
 class PosixPorts final : public PortOpener {
 public:
