@@ -38,7 +38,9 @@ def path_state(path):
     mode = os.lstat(path).st_mode
     if stat.S_ISDIR(mode):
         return mode, sorted(os.listdir(path))
-    return mode, path.read_bytes() if stat.S_ISREG(mode) else os.readlink(path)
+    if stat.S_ISLNK(mode):
+        return mode, os.readlink(path)
+    return mode, path.read_bytes() if stat.S_ISREG(mode) else None
 
 
 def as_unprivileged(program):
@@ -56,17 +58,14 @@ def make_unwritable(port):
     port.path.chmod(0o444)
 
 
-@pytest.mark.parametrize("program, fault", [
-    ("labellpt", "directory"), ("labellpt", "unwritable file"),
-    ("labelcom", "missing"), ("labelcom", "directory"), ("labelcom", "unwritable file"),
-    ("labelcom", "full device"),
-])
+@pytest.mark.parametrize("fault", ["missing", "directory", "unwritable file", "fifo without reader", "full device"])
+@pytest.mark.parametrize("program", ["labellpt", "labelcom"])
 def test_a_port_that_cannot_be_written_leaves_the_dialogue_unchanged(port_of, program, fault):
     port = port_of(program).make_file()
     command = as_unprivileged(program) if fault == "unwritable file" else ()
     working, _ = working_run(port, program, LEAD[program] + EVERY_CHOICE, command)
     {"missing": lambda: None, "directory": port.path.mkdir, "unwritable file": lambda: make_unwritable(port),
-     "full device": lambda: port.link_to("/dev/full")}[fault]()
+     "fifo without reader": port.make_fifo, "full device": lambda: port.link_to("/dev/full")}[fault]()
     before = path_state(port.path)
     result = run_piped(program, LEAD[program] + EVERY_CHOICE, command=command)
     assert (result.stdout, result.returncode, path_state(port.path)) == (working.stdout, 0, before)

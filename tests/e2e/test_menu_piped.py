@@ -1,9 +1,7 @@
 """The menu with its keys piped in: what the screen and the port get."""
 
-import os
 import re
 import shutil
-import stat
 import subprocess
 
 import pexpect.popen_spawn
@@ -51,26 +49,6 @@ def test_page_mode_goes_out_with_the_channel(port_of, program, lead, after_page_
     child.expect(pexpect.EOF)
     assert child.wait() == 0
     child.proc.stdout.close()
-
-
-def _kind(path):
-    return stat.S_IFMT(os.lstat(path).st_mode) if os.path.lexists(path) else None
-
-
-@pytest.mark.parametrize("fault", ["missing", "fifo without reader", "link to a full device"])
-def test_port_faults_leave_the_dialogue_unchanged(lpt1, fault):
-    lpt1.make_file()
-    working = run_piped("labellpt", EVERY_CHOICE)
-    lpt1.path.unlink()
-    if fault == "fifo without reader":
-        lpt1.make_fifo()
-    elif fault == "link to a full device":
-        lpt1.link_to("/dev/full")
-    before = _kind(lpt1.path)
-    result = run_piped("labellpt", EVERY_CHOICE)
-    assert result.stdout == working.stdout
-    assert (result.returncode, _kind(lpt1.path)) == (0, before)
-    assert result.seconds < 3
 
 
 @pytest.mark.parametrize("program, keys", [("labellpt", EVERY_CHOICE), ("labelcom", b"1\n" + EVERY_CHOICE)],
