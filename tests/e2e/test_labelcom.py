@@ -1,11 +1,11 @@
-"""labelcom: the preparation question, port preparation, and its serial line."""
+"""labelcom: the preparation question and port preparation."""
 
 import termios
 
 import pytest
 
 from support.programs import run_piped
-from support.screens import BANNER, CLEAR, MENU, PAGE_MODE, PAUSE, sends
+from support.screens import BANNER, CLEAR, MENU, PAUSE
 
 SERIAL_BANNER, SERIAL_MENU = BANNER["labelcom"], MENU["labelcom"]
 PREPARED = SERIAL_BANNER + PAUSE + PAUSE + CLEAR + SERIAL_MENU + CLEAR
@@ -50,11 +50,3 @@ def test_preparation_sets_9600_8n1_without_flow_control(line_at):
     assert cflag & (termios.CSIZE | termios.PARENB | termios.CSTOPB | termios.CRTSCTS | termios.CLOCAL) == (
         termios.CS8 | termios.CLOCAL)
     assert iflag & (termios.IXON | termios.IXOFF) == 0
-
-
-@pytest.mark.parametrize("keys, sent", [(b"2\n7\n1\n9\n", PAGE_MODE + sends(1)), (b"2\n7\n9\n", PAGE_MODE)],
-                         ids=["page mode then label", "page mode then leave"])
-def test_serial_line_gets_the_bytes_untranslated(line_at, keys, sent):
-    line = line_at("labelcom")
-    result = run_piped("labelcom", keys)
-    assert (line.received(), result.returncode) == (sent, 0)

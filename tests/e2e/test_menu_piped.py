@@ -51,6 +51,20 @@ def test_page_mode_goes_out_with_the_channel(port_of, program, lead, after_page_
     child.proc.stdout.close()
 
 
+@pytest.mark.parametrize("program, keys, sent", [
+    ("labelcom", b"2\n7\n1\n9\n", PAGE_MODE + sends(1)),
+    ("labelcom", b"2\n7\n9\n", PAGE_MODE),
+    ("labellpt", b"1\n2\n6\n7\n1\n9\n", sends(1) + sends(2) + sends(6) + PAGE_MODE + sends(1)),
+], ids=["page mode then label", "page mode then leave", "a port for each choice"])
+def test_a_terminal_port_gets_the_bytes_untranslated_and_lets_go_at_once(line_at, program, keys, sent):
+    """A terminal gets raw output. Closing one with nothing queued must not
+    wait: labellpt closes its port after every choice."""
+    line = line_at(program)
+    result = run_piped(program, keys, timeout=10)
+    assert (line.received(), result.returncode) == (sent, 0)
+    assert result.seconds < 1
+
+
 @pytest.mark.parametrize("program, keys", [("labellpt", EVERY_CHOICE), ("labelcom", b"1\n" + EVERY_CHOICE)],
                          ids=["labellpt", "labelcom"])
 def test_no_child_process_is_started(tmp_path, lpt1, com1, program, keys):
