@@ -10,6 +10,7 @@ import stat
 import subprocess
 import termios
 import time
+import tty
 
 import pexpect
 import pexpect.fdpexpect
@@ -187,6 +188,47 @@ def test_commands_reach_the_port_when_the_console_is_gone(port_of, program, how)
     port.make_file()
     assert run_with_broken_console(program, LEAD[program] + EVERY_CHOICE, how).returncode == 0
     assert port.received() == sent
+
+
+def reap(child, seconds):
+    """The exit status of `child` and the processor seconds it used, once it
+    ends; None if it has not ended within `seconds` (it is killed then)."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        pid, status, usage = os.wait4(child.pid, os.WNOHANG)
+        if pid:
+            child.returncode = os.waitstatus_to_exitcode(status)
+            return child.returncode, usage.ru_utime + usage.ru_stime
+        time.sleep(0.01)
+    child.kill()
+    child.wait()
+    return None
+
+
+@pytest.mark.parametrize("program_side", ["slave", "master"])
+@pytest.mark.parametrize("program", ["labellpt", "labelcom"])
+def test_a_console_that_fails_ends_the_run(port_of, program, program_side):
+    """The console is a pseudo-terminal that is not the program's controlling
+    terminal (a new session, and a side opened without becoming one), so
+    no hang-up signal comes when the test closes the other side. The
+    program's reads then find the end or fail (EIO), for good, and the run
+    must end as at the end of input: at once, with status 0, not spinning."""
+    port = port_of(program).make_file()
+    master, slave = os.openpty()
+    tty.setraw(slave)
+    theirs, ours = (slave, master) if program_side == "slave" else (master, slave)
+    child = subprocess.Popen([PROGRAMS[program]], stdin=theirs, stdout=theirs, stderr=subprocess.DEVNULL,
+                             start_new_session=True)
+    os.close(theirs)
+    console = pexpect.fdpexpect.fdspawn(ours, timeout=5)
+    console.send(LEAD[program] + b"1\n")
+    console.expect_exact(MENU[program])
+    console.expect_exact(MENU[program])
+    console.close()
+    assert (outcome := reap(child, 3)) is not None, "the run did not end"
+    status, processor_seconds = outcome
+    assert (status, port.received()) == (0, sends(1))
+    assert processor_seconds < 0.5
 
 
 def spawn_in_terminal(program):
