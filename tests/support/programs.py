@@ -37,7 +37,8 @@ def _setting(name: str, cached: str = None) -> str:
 
 
 PROGRAMS = {name: Path(os.environ.get(name.upper()) or BUILD_DIR / name / name) for name in ("labellpt", "labelcom")}
-PORT_PATHS = {name: Path(_setting(f"LABEL_{name.upper()}_PATH")) for name in ("lpt1", "com1")}
+PORT_PATHS = {name: Path(path) if (path := _setting(f"LABEL_{name.upper()}_PATH")) else None
+              for name in ("lpt1", "com1")}
 CMAKE = _setting("CMAKE_COMMAND")
 CPACK = _setting("CPACK_COMMAND", "CMAKE_CPACK_COMMAND")
 
@@ -47,7 +48,8 @@ def problem() -> str:
     missing = [str(path) for path in PROGRAMS.values() if not path.is_file()]
     if missing or not all(PORT_PATHS.values()):
         return f"{' and '.join(missing) or 'the port paths'} not found: build with `{BUILD_HINT}`"
-    outside = [str(path) for path in PORT_PATHS.values() if not path.parent.resolve().is_relative_to(BUILD_DIR.resolve())]
+    inside = BUILD_DIR.resolve()
+    outside = [str(path) for path in PORT_PATHS.values() if not path.parent.resolve().is_relative_to(inside)]
     if outside:
         return f"port path {outside[0]} lies outside the build tree {BUILD_DIR}: the tests will not touch it"
     return ""
