@@ -2,13 +2,17 @@
 
 import re
 import subprocess
+import sys
+from pathlib import Path
 
 from builds import COM1, LPT1
 
-# Every command line once: U, xa, D5, q406, Q150,024 and xa, OVRT1, ESC VRT2,
-# then the black-mark line; 9 leaves. labelcom first prepares its port (1).
-ALL_CHOICES = b"1\n2\n3\n5\n4\n406\n5\n6\n7\n8\n609\n51\n-45\n9\n"
-COMMAND_LINES = 9
+# The tests' session that makes every choice once, and what it sends.
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests"))
+from support.screens import EVERY_CHOICE, EVERY_CHOICE_SENT, PAGE_MODE  # noqa: E402 (needs the path above)
+
+# Page mode is a command with no line end of its own.
+COMMAND_LINES = EVERY_CHOICE_SENT.count(b"\r\n") + EVERY_CHOICE_SENT.count(PAGE_MODE)
 
 
 def _trace(argv, keys: bytes, scratch) -> str:
@@ -27,10 +31,13 @@ def port_writes(log: str, port) -> int:
 
 
 def measure(argv, port, scratch) -> dict:
-    """Traces a session that sends every command line once through `port`."""
+    """Traces a session that sends every command line once through `port`;
+    labelcom first prepares its port (1)."""
     port.write_bytes(b"")
-    keys = (b"1\n" if port == COM1 else b"") + ALL_CHOICES
+    keys = (b"1\n" if port == COM1 else b"") + EVERY_CHOICE
     log = _trace(argv, keys, scratch)
+    if port.read_bytes() != EVERY_CHOICE_SENT:
+        raise SystemExit(f"{argv[0]} did not send every command line to {port}")
     return {"processes": processes_started(log), "writes per line": port_writes(log, port) / COMMAND_LINES}
 
 

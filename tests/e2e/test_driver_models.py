@@ -15,17 +15,16 @@ from dataclasses import dataclass, field
 import pexpect
 import pytest
 
-from conftest import PROGRAMS
-from screens import EVERY_CHOICE
+from support.programs import DRIVER_MODELS, DYNAMIC, PROGRAMS
+from support.screens import EVERY_CHOICE
 
-DYNAMIC = {"labellpt": os.environ["LABELLPT_DYNAMIC"], "labelcom": os.environ["LABELCOM_DYNAMIC"]}
 PORT_VARIABLE = {"labellpt": "LABELLPT_PORT", "labelcom": "LABELCOM_PORT"}
 # The sanitizers' runtime would insist on being loaded before the models.
 SANITIZER_OPTIONS = os.environ.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"
 
 
 def model_environment(program, port, log, model, settings):
-    return {**os.environ, PORT_VARIABLE[program]: str(port), "LD_PRELOAD": os.environ["LABEL_DRIVER_MODELS"],
+    return {**os.environ, PORT_VARIABLE[program]: str(port), "LD_PRELOAD": str(DRIVER_MODELS),
             "ASAN_OPTIONS": SANITIZER_OPTIONS, "LABEL_DRIVER_MODEL": model, "LABEL_DRIVER_PORT": str(port),
             "LABEL_DRIVER_LOG": str(log), **{f"LABEL_DRIVER_{name}": str(value) for name, value in settings.items()}}
 
@@ -160,9 +159,9 @@ def test_an_interrupted_wait_at_the_console_goes_on(tmp_path, how, keys, waiting
     port = tmp_path / "port"
     port.write_bytes(b"")
     if how == "SIGALRM":
-        child = pexpect.spawn(PROGRAMS["labelcom"], timeout=5, env={**os.environ, "LABELCOM_PORT": str(port)})
+        child = pexpect.spawn(str(PROGRAMS["labelcom"]), timeout=5, env={**os.environ, "LABELCOM_PORT": str(port)})
     else:
-        child = pexpect.spawn(DYNAMIC["labelcom"], timeout=5,
+        child = pexpect.spawn(str(DYNAMIC["labelcom"]), timeout=5,
                               env=model_environment("labelcom", port, tmp_path / "log", "usb-serial", {"EINTR": 1}))
     child.send(keys)
     child.expect_exact(waiting_at)

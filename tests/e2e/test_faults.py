@@ -11,18 +11,18 @@ import subprocess
 import tempfile
 import termios
 import time
+import tty
 
 import pexpect
 import pexpect.fdpexpect
 import pexpect.popen_spawn
 import pytest
 
-from conftest import PROGRAMS, clear_path, empty_port_of, run_piped
-from screens import EVERY_CHOICE, PARALLEL_MENU, RETRY, SERIAL_MENU
+from support.expectations import ENTRIES
+from support.programs import PROGRAMS, clear_path, run_piped
+from support.screens import CLEAR, EVERY_CHOICE, MENU, PAGE_MODE, sends, shows
 
 LEAD = {"labellpt": b"", "labelcom": b"2\n"}
-MENU = {"labellpt": PARALLEL_MENU, "labelcom": SERIAL_MENU}
-PAGE_MODE = b"\x1bVRT2"
 
 
 def working_run(port, program, keys, command=()):
@@ -40,7 +40,9 @@ def path_state(path):
     mode = os.lstat(path).st_mode
     if stat.S_ISDIR(mode):
         return mode, sorted(os.listdir(path))
-    return mode, path.read_bytes() if stat.S_ISREG(mode) else os.readlink(path)
+    if stat.S_ISLNK(mode):
+        return mode, os.readlink(path)
+    return mode, path.read_bytes() if stat.S_ISREG(mode) else None
 
 
 def as_unprivileged(program):
@@ -58,17 +60,14 @@ def make_unwritable(port):
     port.path.chmod(0o444)
 
 
-@pytest.mark.parametrize("program, fault", [
-    ("labellpt", "directory"), ("labellpt", "unwritable file"),
-    ("labelcom", "missing"), ("labelcom", "directory"), ("labelcom", "unwritable file"),
-    ("labelcom", "full device"),
-])
-def test_a_port_that_cannot_be_written_leaves_the_dialogue_unchanged(request, program, fault):
-    port = empty_port_of(request, program)
+@pytest.mark.parametrize("fault", ["missing", "directory", "unwritable file", "fifo without reader", "full device"])
+@pytest.mark.parametrize("program", ["labellpt", "labelcom"])
+def test_a_port_that_cannot_be_written_leaves_the_dialogue_unchanged(port_of, program, fault):
+    port = port_of(program).make_file()
     command = as_unprivileged(program) if fault == "unwritable file" else ()
     working, _ = working_run(port, program, LEAD[program] + EVERY_CHOICE, command)
     {"missing": lambda: None, "directory": port.path.mkdir, "unwritable file": lambda: make_unwritable(port),
-     "full device": lambda: port.link_to("/dev/full")}[fault]()
+     "fifo without reader": port.make_fifo, "full device": lambda: port.link_to("/dev/full")}[fault]()
     before = path_state(port.path)
     result = run_piped(program, LEAD[program] + EVERY_CHOICE, command=command)
     assert (result.stdout, result.returncode, path_state(port.path)) == (working.stdout, 1, before)
@@ -120,13 +119,15 @@ def ends_well(child, status=0):
     return child.wait() == status
 
 
-@pytest.mark.parametrize("program, delivered", [("labellpt", b"U\r\n"), ("labelcom", b"Q150,024\r\n")])
-def test_a_stalled_port_costs_one_wait_and_is_retried(request, program, delivered):
+@pytest.mark.parametrize("program, delivered", [
+    ("labellpt", sends(1)), ("labelcom", sends(5).splitlines(keepends=True)[0]),
+])
+def test_a_stalled_port_costs_one_wait_and_is_retried(port_of, program, delivered):
     """Choice 5 sends two lines into a port that takes nothing: the operator
     waits out the bound once. Once the port drains, a whole-run channel
     delivers the stalled line at the next line end; a per-cycle one starts
     afresh with the next cycle."""
-    port = empty_port_of(request, program)
+    port = port_of(program).make_file()
     working, _ = working_run(port, program, LEAD[program] + b"5\n1\n9\n")
     reader = stall(port.make_fifo().path)
     child = spawn_piped(program)
@@ -152,9 +153,9 @@ def test_a_serial_line_that_vanishes_is_written_off_quietly(com1):
     com1.link_to(os.ttyname(slave))
     child = spawn_piped("labelcom")
     child.send(keys_before)
-    child.expect_exact(SERIAL_MENU + b"\n\f")
-    child.expect_exact(SERIAL_MENU)
-    assert os.read(master, 100) == b"U\r\n"
+    child.expect_exact(MENU["labelcom"] + shows(1))
+    child.expect_exact(MENU["labelcom"])
+    assert os.read(master, 100) == sends(1)
     os.close(master)
     os.close(slave)
     child.send(keys_after)
@@ -168,12 +169,12 @@ def test_a_per_cycle_port_that_appears_gets_the_later_commands(lpt1):
     working, _ = working_run(lpt1, "labellpt", b"1\n2\n6\n9\n")
     child = spawn_piped("labellpt")
     child.send(b"1\n")
-    child.expect_exact(PARALLEL_MENU + b"\n\f")
-    child.expect_exact(PARALLEL_MENU)
+    child.expect_exact(MENU["labellpt"] + shows(1))
+    child.expect_exact(MENU["labellpt"])
     lpt1.make_file()
     child.send(b"2\n6\n9\n")
     assert ends_well(child, status=1)
-    assert (child.log.getvalue(), lpt1.received()) == (working.stdout, b"OVRT1\r\n")
+    assert (child.log.getvalue(), lpt1.received()) == (working.stdout, sends(6))
 
 
 def run_with_broken_console(program, keys, how):
@@ -187,12 +188,53 @@ def run_with_broken_console(program, keys, how):
 
 @pytest.mark.parametrize("how", ["closed", "broken pipe"])
 @pytest.mark.parametrize("program", ["labellpt", "labelcom"])
-def test_commands_reach_the_port_when_the_console_is_gone(request, program, how):
-    port = empty_port_of(request, program)
+def test_commands_reach_the_port_when_the_console_is_gone(port_of, program, how):
+    port = port_of(program).make_file()
     _, sent = working_run(port, program, LEAD[program] + EVERY_CHOICE)
     port.make_file()
     assert run_with_broken_console(program, LEAD[program] + EVERY_CHOICE, how).returncode == 0
     assert port.received() == sent
+
+
+def reap(child, seconds):
+    """The exit status of `child` and the processor seconds it used, once it
+    ends; None if it has not ended within `seconds` (it is killed then)."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        pid, status, usage = os.wait4(child.pid, os.WNOHANG)
+        if pid:
+            child.returncode = os.waitstatus_to_exitcode(status)
+            return child.returncode, usage.ru_utime + usage.ru_stime
+        time.sleep(0.01)
+    child.kill()
+    child.wait()
+    return None
+
+
+@pytest.mark.parametrize("program_side", ["slave", "master"])
+@pytest.mark.parametrize("program", ["labellpt", "labelcom"])
+def test_a_console_that_fails_ends_the_run(port_of, program, program_side):
+    """The console is a pseudo-terminal that is not the program's controlling
+    terminal (a new session, and a side opened without becoming one), so
+    no hang-up signal comes when the test closes the other side. The
+    program's reads then find the end or fail (EIO), for good, and the run
+    must end as at the end of input: at once, with status 0, not spinning."""
+    port = port_of(program).make_file()
+    master, slave = os.openpty()
+    tty.setraw(slave)
+    theirs, ours = (slave, master) if program_side == "slave" else (master, slave)
+    child = subprocess.Popen([PROGRAMS[program]], stdin=theirs, stdout=theirs, stderr=subprocess.DEVNULL,
+                             start_new_session=True)
+    os.close(theirs)
+    console = pexpect.fdpexpect.fdspawn(ours, timeout=5)
+    console.send(LEAD[program] + b"1\n")
+    console.expect_exact(MENU[program])
+    console.expect_exact(MENU[program])
+    console.close()
+    assert (outcome := reap(child, 3)) is not None, "the run did not end"
+    status, processor_seconds = outcome
+    assert (status, port.received()) == (0, sends(1))
+    assert processor_seconds < 0.5
 
 
 def spawn_in_terminal(program):
@@ -251,7 +293,8 @@ def darkness_after(rubbish):
     return child.log.getvalue(), peak
 
 
-DARKNESS_PROMPT = b"Enter the darkness setting \n"
+DARKNESS = {"darkness": 5}
+DARKNESS_PROMPT = shows(3, DARKNESS).split(CLEAR)[0]
 
 
 @pytest.mark.parametrize("rubbish, retries", [
@@ -264,13 +307,13 @@ def test_rubbish_lines_are_retried_in_bounded_memory(lpt1, rubbish, retries):
     lpt1.make_file()
     clean, clean_peak = darkness_after(b"")
     output, peak = darkness_after(rubbish)
-    assert output == clean.replace(DARKNESS_PROMPT, DARKNESS_PROMPT + RETRY["darkness"] * retries)
-    assert (lpt1.received(), peak < clean_peak + 4096) == (b"D5\r\nD5\r\n", True)
+    assert output == clean.replace(DARKNESS_PROMPT, DARKNESS_PROMPT + ENTRIES["darkness retry"] * retries)
+    assert (lpt1.received(), peak < clean_peak + 4096) == (sends(3, DARKNESS) * 2, True)
 
 
 @pytest.mark.parametrize("program", ["labellpt", "labelcom"])
-def test_cr_lf_line_ends_read_as_line_feeds(request, program):
-    port = empty_port_of(request, program)
+def test_cr_lf_line_ends_read_as_line_feeds(port_of, program):
+    port = port_of(program).make_file()
     working, sent = working_run(port, program, LEAD[program] + EVERY_CHOICE)
     port.make_file()
     result = run_piped(program, (LEAD[program] + EVERY_CHOICE).replace(b"\n", b"\r\n"))
@@ -280,8 +323,8 @@ def test_cr_lf_line_ends_read_as_line_feeds(request, program):
 @pytest.mark.parametrize("program, keys", [
     ("labelcom", b""), ("labelcom", b"1"), ("labellpt", b"3\n1"), ("labelcom", b"2\n8\n609\n51\n-4"),
 ], ids=["serial question", "serial question answered", "in a number", "in a signed number"])
-def test_input_ending_without_a_line_end_reads_as_an_ended_line(request, program, keys):
-    port = empty_port_of(request, program)
+def test_input_ending_without_a_line_end_reads_as_an_ended_line(port_of, program, keys):
+    port = port_of(program).make_file()
     ended_line, sent = working_run(port, program, keys + b"\n")
     port.make_file()
     result = run_piped(program, keys, timeout=5)

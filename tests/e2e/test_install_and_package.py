@@ -6,9 +6,9 @@ from pathlib import Path
 
 import pytest
 
-from conftest import PORT_PATHS
+from support.programs import BUILD_DIR, CMAKE, CPACK, PORT_PATHS
+from support.screens import sends
 
-BUILD_DIR = Path(os.environ["LABEL_BUILD_DIR"])
 PROGRAM_FILES = {"bin/labelcom", "bin/labellpt"}
 MANUAL_PAGES = {"share/man/man1/labelcom.1.gz", "share/man/man1/labellpt.1.gz"}
 DEBIAN_COPYRIGHT = "usr/share/doc/labelutils/copyright"
@@ -25,7 +25,7 @@ def files_under(root: Path) -> set:
 @pytest.fixture(scope="module")
 def prefix(tmp_path_factory) -> Path:
     root = tmp_path_factory.mktemp("prefix")
-    run(os.environ["CMAKE_COMMAND"], "--install", str(BUILD_DIR), "--prefix", str(root))
+    run(CMAKE, "--install", str(BUILD_DIR), "--prefix", str(root))
     return root
 
 
@@ -42,7 +42,7 @@ def test_manual_page_has_no_warnings_and_names_the_compiled_in_port(prefix, prog
 
 
 def test_debian_package_installs_both_programs_with_the_licence_and_labellpt_runs_from_it(tmp_path, lpt1):
-    run(os.environ["CPACK_COMMAND"], "-G", "DEB", "-B", str(tmp_path), "--config", str(BUILD_DIR / "CPackConfig.cmake"))
+    run(CPACK, "-G", "DEB", "-B", str(tmp_path), "--config", str(BUILD_DIR / "CPackConfig.cmake"))
     (package,) = tmp_path.glob("*.deb")
     root = tmp_path / "root"
     run("dpkg-deb", "--extract", str(package), str(root))
@@ -56,4 +56,4 @@ def test_debian_package_installs_both_programs_with_the_licence_and_labellpt_run
     environment = {name: value for name, value in os.environ.items() if name != "LABELLPT_PORT"}
     session = subprocess.run([root / "usr/bin/labellpt"], input=b"1\n9\n", capture_output=True, timeout=20,
                              check=False, env=environment)
-    assert (session.returncode, lpt1.received()) == (0, b"U\r\n")
+    assert (session.returncode, lpt1.received()) == (0, sends(1))

@@ -1,12 +1,13 @@
-"""labelcom: the preparation question, port preparation, and its serial line."""
+"""labelcom: the preparation question and port preparation."""
 
 import termios
 
 import pytest
 
-from conftest import run_piped
-from screens import CLEAR, PAUSE, SERIAL_BANNER, SERIAL_MENU
+from support.programs import run_piped
+from support.screens import BANNER, CLEAR, MENU, PAUSE
 
+SERIAL_BANNER, SERIAL_MENU = BANNER["labelcom"], MENU["labelcom"]
 PREPARED = SERIAL_BANNER + PAUSE + PAUSE + CLEAR + SERIAL_MENU + CLEAR
 
 
@@ -34,24 +35,18 @@ def test_preparation_answers(com1, keys, stdout):
         assert complaints == []
 
 
-def test_preparation_sets_9600_8n1_without_flow_control(com1_line):
-    settings = termios.tcgetattr(com1_line.slave)
+def test_preparation_sets_9600_8n1_without_flow_control(line_at):
+    line = line_at("labelcom")
+    settings = termios.tcgetattr(line.slave)
     settings[0] |= termios.IXON | termios.IXOFF
     settings[2] = (settings[2] & ~(termios.CSIZE | termios.CLOCAL)) | termios.CS7 | termios.PARENB | termios.CSTOPB
     settings[2] |= termios.CRTSCTS
     settings[4] = settings[5] = termios.B1200
-    termios.tcsetattr(com1_line.slave, termios.TCSANOW, settings)
+    termios.tcsetattr(line.slave, termios.TCSANOW, settings)
     result = run_piped("labelcom", b"1\n9\n")
     assert (result.stdout, result.stderr, result.returncode) == (PREPARED, b"", 0)
-    iflag, _, cflag, _, ispeed, ospeed, _ = termios.tcgetattr(com1_line.slave)
+    iflag, _, cflag, _, ispeed, ospeed, _ = termios.tcgetattr(line.slave)
     assert (ispeed, ospeed) == (termios.B9600, termios.B9600)
     assert cflag & (termios.CSIZE | termios.PARENB | termios.CSTOPB | termios.CRTSCTS | termios.CLOCAL) == (
         termios.CS8 | termios.CLOCAL)
     assert iflag & (termios.IXON | termios.IXOFF) == 0
-
-
-@pytest.mark.parametrize("keys, sent", [(b"2\n7\n1\n9\n", b"\x1bVRT2U\r\n"), (b"2\n7\n9\n", b"\x1bVRT2")],
-                         ids=["page mode then label", "page mode then leave"])
-def test_serial_line_gets_the_bytes_untranslated(com1_line, keys, sent):
-    result = run_piped("labelcom", keys)
-    assert (com1_line.received(), result.returncode) == (sent, 0)

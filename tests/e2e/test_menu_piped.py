@@ -1,27 +1,26 @@
 """The menu with its keys piped in: what the screen and the port get."""
 
-import os
 import re
 import shutil
-import stat
 import subprocess
 
 import pexpect.popen_spawn
 import pytest
 
-from conftest import PROGRAMS, empty_port_of, run_piped
-from screens import EVERY_CHOICE, GOODBYE, ONE_STEP_CHOICES, PARALLEL_BANNER, PARALLEL_MENU, SERIAL_MENU
+from support.programs import PROGRAMS, run_piped
+from support.screens import (BANNER, CLEAR, EVERY_CHOICE, EVERY_CHOICE_SENT, LEAVING, MENU, PAGE_MODE, PAUSE,
+                             every_choice_dialogue, sends)
 
 
-
-def test_one_step_choices_send_their_bytes_and_confirm(lpt1):
-    lpt1.make_file()
-    choices = [1, 2, 5, 6, 7]
-    result = run_piped("labellpt", b"".join(b"%d\n" % c for c in choices) + b"9\n")
-    screens = [ONE_STEP_CHOICES[c][0] for c in choices]
-    assert result.stdout == PARALLEL_BANNER + PARALLEL_MENU + PARALLEL_MENU.join(screens) + PARALLEL_MENU + GOODBYE
-    assert lpt1.received() == b"".join(ONE_STEP_CHOICES[c][1] for c in choices)
-    assert result.returncode == 0
+@pytest.mark.parametrize("program, lead, preparation", [
+    ("labellpt", b"", b""), ("labelcom", b"2\n", b""), ("labelcom", b"1\n", PAUSE + PAUSE + CLEAR),
+], ids=["labellpt", "labelcom", "labelcom, port prepared"])
+def test_every_choice_shows_its_dialogue_and_sends_its_bytes(port_of, program, lead, preparation):
+    """labelcom first asks whether to prepare its port: 2 is no, 1 is yes."""
+    port = port_of(program).make_file()
+    result = run_piped(program, lead + EVERY_CHOICE)
+    assert result.stdout == BANNER[program] + preparation + every_choice_dialogue(program) + LEAVING[program]
+    assert (port.received(), result.returncode) == (EVERY_CHOICE_SENT, 0)
 
 
 @pytest.mark.parametrize("keys", [b"0\n1\n", b"-1\n1\n", b"10\n1\n", b"x\n1\n", b""],
@@ -29,25 +28,21 @@ def test_one_step_choices_send_their_bytes_and_confirm(lpt1):
 def test_any_other_answer_ends_the_run_at_once(lpt1, keys):
     lpt1.make_file()
     result = run_piped("labellpt", keys)
-    assert (result.stdout, lpt1.received(), result.returncode) == (PARALLEL_BANNER + PARALLEL_MENU, b"", 0)
+    assert (result.stdout, lpt1.received(), result.returncode) == (BANNER["labellpt"] + MENU["labellpt"], b"", 0)
 
 
-@pytest.mark.filterwarnings("ignore:setDaemon:DeprecationWarning")  # inside pexpect's pipe reader
-@pytest.mark.parametrize(
-    "program, lead, menu, after_page_mode",
-    [("labellpt", b"", PARALLEL_MENU, b"\x1bVRT2"), ("labelcom", b"2\n", SERIAL_MENU, b"")],
-    ids=["per cycle", "whole run"],
-)
-def test_page_mode_goes_out_with_the_channel(request, program, lead, menu, after_page_mode):
+@pytest.mark.parametrize("program, lead, after_page_mode", [("labellpt", b"", PAGE_MODE), ("labelcom", b"2\n", b"")],
+                         ids=["per cycle", "whole run"])
+def test_page_mode_goes_out_with_the_channel(port_of, program, lead, after_page_mode):
     """A per-cycle channel delivers page mode when its cycle ends; a
     whole-run channel holds it until the next line end."""
-    port = empty_port_of(request, program)
+    port = port_of(program).make_file()
     child = pexpect.popen_spawn.PopenSpawn([PROGRAMS[program]], timeout=10)
     child.send(lead)
-    child.expect_exact(menu)
-    for keys, received in [(b"7\n", after_page_mode), (b"1\n", b"\x1bVRT2U\r\n")]:
+    child.expect_exact(MENU[program])
+    for keys, received in [(b"7\n", after_page_mode), (b"1\n", PAGE_MODE + sends(1))]:
         child.send(keys)
-        child.expect_exact(menu)
+        child.expect_exact(MENU[program])
         assert port.received() == received
     child.send(b"9\n")
     child.sendeof()
@@ -56,24 +51,18 @@ def test_page_mode_goes_out_with_the_channel(request, program, lead, menu, after
     child.proc.stdout.close()
 
 
-def _kind(path):
-    return stat.S_IFMT(os.lstat(path).st_mode) if os.path.lexists(path) else None
-
-
-@pytest.mark.parametrize("fault", ["missing", "fifo without reader", "link to a full device"])
-def test_port_faults_leave_the_dialogue_unchanged(lpt1, fault):
-    lpt1.make_file()
-    working = run_piped("labellpt", EVERY_CHOICE)
-    lpt1.path.unlink()
-    if fault == "fifo without reader":
-        lpt1.make_fifo()
-    elif fault == "link to a full device":
-        lpt1.link_to("/dev/full")
-    before = _kind(lpt1.path)
-    result = run_piped("labellpt", EVERY_CHOICE)
-    assert result.stdout == working.stdout
-    assert (result.returncode, _kind(lpt1.path)) == (1, before)
-    assert result.seconds < 3
+@pytest.mark.parametrize("program, keys, sent", [
+    ("labelcom", b"2\n7\n1\n9\n", PAGE_MODE + sends(1)),
+    ("labelcom", b"2\n7\n9\n", PAGE_MODE),
+    ("labellpt", b"1\n2\n6\n7\n1\n9\n", sends(1) + sends(2) + sends(6) + PAGE_MODE + sends(1)),
+], ids=["page mode then label", "page mode then leave", "a port for each choice"])
+def test_a_terminal_port_gets_the_bytes_untranslated_and_lets_go_at_once(line_at, program, keys, sent):
+    """A terminal gets raw output. Closing one with nothing queued must not
+    wait: labellpt closes its port after every choice."""
+    line = line_at(program)
+    result = run_piped(program, keys, timeout=10)
+    assert (line.received(), result.returncode) == (sent, 0)
+    assert result.seconds < 1
 
 
 @pytest.mark.parametrize("program, keys", [("labellpt", EVERY_CHOICE), ("labelcom", b"1\n" + EVERY_CHOICE)],

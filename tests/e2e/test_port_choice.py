@@ -10,7 +10,7 @@ import termios
 
 import pytest
 
-from conftest import PORT_PATHS, PROGRAMS, clear_path
+from support.programs import PORT_PATHS, PROGRAMS, clear_path
 
 VARIABLE = {"labellpt": "LABELLPT_PORT", "labelcom": "LABELCOM_PORT"}
 LEAD = {"labellpt": b"", "labelcom": b"2\n"}

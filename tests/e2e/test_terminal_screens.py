@@ -2,11 +2,11 @@
 
 import pexpect
 
-from screens import CONFIGURATION_LABEL, GOODBYE, MENU_LINES
+from support.screens import BANNER, CLEAR, GOODBYE, MENU_LINES, PAUSE, TITLE, sends, shows
 
-TITLE = "These are your 9 choices"
-MENU_END = "out of the program\r\n\r\n"
-PAUSE = "Press any key to continue . . . "
+MENU_END = MENU_LINES[-1] + "\r\n\r\n"
+QUESTION_END = BANNER["labelcom"].decode().splitlines()[-1] + "\r\n"
+PAUSE_TEXT = PAUSE.decode().rstrip("\n")
 
 
 def test_configuration_label_confirmation_tops_the_cleared_screen(lpt1, terminal_run):
@@ -15,23 +15,25 @@ def test_configuration_label_confirmation_tops_the_cleared_screen(lpt1, terminal
     run.child.expect_exact(MENU_END)
     run.child.sendline("1")
     run.child.expect_exact(MENU_END)
-    expected = [CONFIGURATION_LABEL.decode(), "", TITLE, "", "", *MENU_LINES, ""]
+    confirmation = shows(1).split(CLEAR)[-1].decode()
+    expected = [confirmation, "", TITLE, "", "", *MENU_LINES, ""]
     assert run.lines()[: len(expected)] == expected, bytes(run.raw)
     run.child.sendline("9")
     assert run.exit_status() == 0
     assert run.lines()[len(expected):][:2] == ["9", GOODBYE.decode()], bytes(run.raw)
-    assert lpt1.received() == b"U\r\n"
+    assert lpt1.received() == sends(1)
 
 
-def test_serial_preparation_waits_for_single_keys(com1_line, terminal_run):
+def test_serial_preparation_waits_for_single_keys(line_at, terminal_run):
+    line_at("labelcom")
     run = terminal_run("labelcom")
-    run.child.expect_exact("change the parameters on your serial port\r\n")
+    run.child.expect_exact(QUESTION_END)
     run.child.sendline("1")
-    run.child.expect_exact(PAUSE)
-    assert run.child.expect_exact([PAUSE, pexpect.TIMEOUT], timeout=0.5) == 1, "the pause did not wait"
+    run.child.expect_exact(PAUSE_TEXT)
+    assert run.child.expect_exact([PAUSE_TEXT, pexpect.TIMEOUT], timeout=0.5) == 1, "the pause did not wait"
     run.child.send("k")
-    run.child.expect_exact(PAUSE)
-    assert [line for line in run.lines() if line][-2:] == [PAUSE.rstrip()] * 2, bytes(run.raw)
+    run.child.expect_exact(PAUSE_TEXT)
+    assert [line for line in run.lines() if line][-2:] == [PAUSE_TEXT.rstrip()] * 2, bytes(run.raw)
     run.child.send("k")
     run.child.expect_exact(MENU_END)
     expected = ["", "", TITLE, "", *MENU_LINES, ""]

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "fakes.h"
 
@@ -49,7 +51,35 @@ INSTANTIATE_TEST_SUITE_P(
         FormattedCase{"+-1", notANumber, 0, "+-1"}, FormattedCase{".5", notANumber, 0, ".5"},
         FormattedCase{std::string("\0" "1", 2), notANumber, 0, std::string("\0" "1", 2)},
         FormattedCase{"\xff", notANumber, 0, "\xff"}, FormattedCase{"", ended, 77, ""},
-        FormattedCase{" \n\n", ended, 77, ""}, FormattedCase{"-", ended, 0, "-"}));
+        FormattedCase{" \n\n", ended, 77, ""}, FormattedCase{"-", ended, 0, "-"},
+        FormattedCase{"1234567890", number, 1234567890, ""}, FormattedCase{"01234567", number, 01234567, ""},
+        FormattedCase{"0x1234567", number, 0x1234567, ""}, FormattedCase{"0x89", number, 0x89, ""},
+        FormattedCase{"0xabcdef", number, 0xabcdef, ""}, FormattedCase{"0XABCDEF", number, 0xABCDEF, ""}));
+
+// Each byte just outside a range of digits, as the next byte after a number:
+// the number ends before it, and it stays in the input.
+std::vector<FormattedCase> digitEdges() {
+    struct Edge {
+        std::string number;
+        std::int32_t value;
+        std::string_view next;
+    };
+    const std::array<Edge, 4> edges = {{
+        {"19", 19, "/:aAfF"},
+        {"0", 0, "/89aA"},
+        {"017", 15, "/89aA"},
+        {"0x1f", 31, "/:;<=>?@GgxX`"},
+    }};
+    std::vector<FormattedCase> cases;
+    for (const Edge& edge : edges) {
+        for (const char next : edge.next) {
+            cases.push_back({edge.number + next, number, edge.value, std::string(1, next)});
+        }
+    }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(DigitEdges, FormattedRead, ::testing::ValuesIn(digitEdges()));
 
 TEST(FormattedRead, FailsAtOnceWhileMarkedFailed) {
     ConsoleRig rig("x 5");

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
+#include "expectations.h"
 #include "fakes.h"
 #include "parallel_program.h"
 #include "serial_program.h"
@@ -11,95 +14,78 @@
 namespace label::testing {
 namespace {
 
-struct ActionRun {
-    std::string shown;
-    std::string sent;
-};
-
-// Runs the action of menu choice 3, 4 or 8 on an open channel; `script`
-// starts with the choice and a space, then what the operator types.
-ActionRun runAction(const std::string& script, const PortProfile& profile = parallelProfile) {
-    ConsoleRig rig(script.substr(2));
-    RecordingPorts ports;
-    DeliveryReport report(profile.programName, rig.console);
-    PrinterChannel channel(ports, report);
-    channel.open(profile.deviceName);
-    Settings settings;
-    ActionContext context{rig.console, channel, report, settings, profile};
-    (script[0] == '3' ? changeDarkness : script[0] == '4' ? changeLabelWidth : enableBlackMarkSensor)(context);
-    rig.console.flush();
-    return {rig.screen.text, ports.at(profile.deviceName).received};
-}
+using Action = void (*)(ActionContext&);
 
 struct SettingCase {
-    const char* script;
-    const char* sent;
-    const char* shownLast;
+    Action action;
+    const char* choice;  // names the dialogue and the command in the expectations
+    const PortProfile* profile;
+    const char* typed;
+    Values numbers;
+    std::vector<std::string> retried;  // prompts first answered with a non-number
 };
+
+// The dialogue's places: the numbers, the retry texts and the program's tear-off line.
+Values dialogueValues(const SettingCase& c) {
+    Values values = c.numbers;
+    for (const char* prompt : {"darkness", "width", "distance", "thickness", "offset"}) {
+        const bool retried = std::find(c.retried.begin(), c.retried.end(), prompt) != c.retried.end();
+        values[std::string(prompt) + " retried"] = retried ? expected(std::string(prompt) + " retry") : "";
+    }
+    values["tear off"] = expected(c.profile == &serialProfile ? "serial tear off" : "parallel tear off");
+    if (const auto offset = c.numbers.find("offset"); offset != c.numbers.end()) {
+        values["signed offset"] = (offset->second.starts_with('-') ? "" : "+") + offset->second;
+    }
+    return values;
+}
 
 class SettingAction : public ::testing::TestWithParam<SettingCase> {};
 
-TEST_P(SettingAction, SendsTheEnteredValuesAndConfirms) {
+TEST_P(SettingAction, ShowsItsDialogueAndSendsTheEnteredValues) {
     const SettingCase& c = GetParam();
-    const ActionRun run = runAction(c.script);
-    EXPECT_EQ(run.sent, c.sent);
-    EXPECT_TRUE(run.shown.substr(run.shown.rfind("[cls]") + 5).starts_with(c.shownLast)) << run.shown;
+    ConsoleRig rig(c.typed);
+    RecordingPorts ports;
+    DeliveryReport report(c.profile->programName, rig.console);
+    PrinterChannel channel(ports, report);
+    channel.open(c.profile->deviceName);
+    Settings settings;
+    ActionContext context{rig.console, channel, report, settings, *c.profile};
+    c.action(context);
+    rig.console.flush();
+    const Values values = dialogueValues(c);
+    EXPECT_EQ(rig.screen.text, shown(std::string(c.choice) + " shows", values));
+    EXPECT_EQ(ports.at(c.profile->deviceName).received, expected(std::string(c.choice) + " sends", values));
 }
 
-const char* const blackMarkDone =
-    "\n\nYou have now issued a command to enable the black mark sensor\n"
-    "Press the feed button ON THE PRINTER to test your calculations";
+const PortProfile* const parallel = &parallelProfile;
+const PortProfile* const serial = &serialProfile;
 
 INSTANTIATE_TEST_SUITE_P(
-    Values, SettingAction,
+    Entered, SettingAction,
     ::testing::Values(
-        SettingCase{"3 12\n", "D12\r\n", "The Darkness Setting has been changed to 12"},
-        SettingCase{"3 -3\n", "D-3\r\n", "The Darkness Setting has been changed to -3"},
-        SettingCase{"4 406\n", "q406\r\n", "Your label width has been changed to 406 dots"},
-        SettingCase{"8 609\n51\n0\n", "Q609,B51+0\r\n", "You have set the offset to 0"},
-        SettingCase{"8 710 51 -45", "Q710,B51-45\r\n", "You have set the offset to -45"},
-        SettingCase{"8 710 51 125", "Q710,B51+125\r\n", "You have set the offset to 125"},
-        SettingCase{"8 1 2 -2147483648", "Q1,B2-2147483648\r\n", "You have set the offset to -2147483648"}));
+        SettingCase{changeDarkness, "choice 3", parallel, "12\n", {{"darkness", "12"}}, {}},
+        SettingCase{changeDarkness, "choice 3", parallel, "-3\n", {{"darkness", "-3"}}, {}},
+        SettingCase{changeLabelWidth, "choice 4", parallel, "406\n", {{"width", "406"}}, {}},
+        SettingCase{enableBlackMarkSensor, "choice 8", parallel, "609\n51\n0\n",
+                    {{"distance", "609"}, {"thickness", "51"}, {"offset", "0"}}, {}},
+        SettingCase{enableBlackMarkSensor, "choice 8", serial, "710 51 -45",
+                    {{"distance", "710"}, {"thickness", "51"}, {"offset", "-45"}}, {}},
+        SettingCase{enableBlackMarkSensor, "choice 8", parallel, "710 51 125",
+                    {{"distance", "710"}, {"thickness", "51"}, {"offset", "125"}}, {}},
+        SettingCase{enableBlackMarkSensor, "choice 8", serial, "1 2 -2147483648",
+                    {{"distance", "1"}, {"thickness", "2"}, {"offset", "-2147483648"}}, {}}));
 
-TEST(BlackMarkDialogue, EndsWithTheFeedButtonHintLeftPending) {
-    const ActionRun run = runAction("8 1 2 3");
-    EXPECT_TRUE(run.shown.ends_with(blackMarkDone));
-}
-
-struct RetryCase {
-    const char* script;
-    const char* retry;
-    const char* sent;
-};
-
-class SettingRetry : public ::testing::TestWithParam<RetryCase> {};
-
-TEST_P(SettingRetry, EachPromptAnswersWithItsOwnTexts) {
-    const RetryCase& c = GetParam();
-    const ActionRun run = runAction(c.script, serialProfile);
-    EXPECT_NE(run.shown.find(c.retry), std::string::npos) << run.shown;
-    EXPECT_EQ(run.sent, c.sent);
-}
 INSTANTIATE_TEST_SUITE_P(
-    Prompts, SettingRetry,
+    Retries, SettingAction,
     ::testing::Values(
-        RetryCase{"3 x\n5\n", "\nInvalid input.\n\aNo decimals, WHOLE NUMBER only...Enter an integer: ", "D5\r\n"},
-        RetryCase{"4 x\n5\n", "\ninvalid input.\n\aWHOLE NUMBER ONLY    Enter an integer: ", "q5\r\n"},
-        RetryCase{"8 x\n5 6 7\n", "\ninvalid input.\n\aWHOLE NUMBER ONLY    Enter an integer: ", "Q5,B6+7\r\n"},
-        RetryCase{"8 5\nx\n6\n7\n",
-                  "now...\ninvalid input.\n\aEnter an integer \nNo Decimals...WHOLE NUMBER ONLY: ", "Q5,B6+7\r\n"},
-        RetryCase{"8 5\n6.5\n-7\n",
-                  "now\ninvalid input.\n\aNO DECIMALS ONLY WHOLE SIGNED NUMBERS (-34,56,-45 etc.)\nEnter a signed "
-                  "integer only (Whole numbers): ",
-                  "Q5,B6-7\r\n"}));
-
-TEST(BlackMarkDialogue, ExplainsTheOffsetWithTheProgramsOwnLine) {
-    for (const PortProfile* profile : {&serialProfile, &parallelProfile}) {
-        const std::string expected =
-            "The offset is the distance from\n" + std::string(profile->offsetExplanationLine) + "\nor the perforation\n";
-        EXPECT_NE(runAction("8 1 2 3", *profile).shown.find(expected), std::string::npos);
-    }
-}
+        SettingCase{changeDarkness, "choice 3", serial, "x\n5\n", {{"darkness", "5"}}, {"darkness"}},
+        SettingCase{changeLabelWidth, "choice 4", serial, "x\n5\n", {{"width", "5"}}, {"width"}},
+        SettingCase{enableBlackMarkSensor, "choice 8", serial, "x\n5 6 7\n",
+                    {{"distance", "5"}, {"thickness", "6"}, {"offset", "7"}}, {"distance"}},
+        SettingCase{enableBlackMarkSensor, "choice 8", serial, "5\nx\n6\n7\n",
+                    {{"distance", "5"}, {"thickness", "6"}, {"offset", "7"}}, {"thickness"}},
+        SettingCase{enableBlackMarkSensor, "choice 8", parallel, "5\n6.5\n-7\n",
+                    {{"distance", "5"}, {"thickness", "6"}, {"offset", "-7"}}, {"offset"}}));
 
 }  // namespace
 }  // namespace label::testing

@@ -6,7 +6,6 @@ runs before wine shows those links (its own default for COM1 is a real
 serial device, and so may be its other COM ports: no test opens those).
 The server stays up between runs, which keeps each run well under a second."""
 
-import importlib.util
 import os
 import shutil
 import subprocess
@@ -15,6 +14,8 @@ from pathlib import Path
 from typing import NamedTuple
 
 import pytest
+
+from support import screens
 
 ROOT = Path(__file__).resolve().parents[2]
 WINE64 = "/usr/lib/wine/wine64"
@@ -27,15 +28,6 @@ ARCHITECTURES = ("x86_64", "i686")
 def executable(program: str, architecture: str) -> Path:
     return ROOT / "build" / f"windows-{architecture}" / program / f"{program}.exe"
 
-
-def _load_screens():
-    spec = importlib.util.spec_from_file_location("screens", ROOT / "tests" / "e2e" / "screens.py")
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
-
-
-screens = _load_screens()
 
 # Wine's "cls" prints nothing to a file and its "pause" has its own words;
 # everything else is ours and must arrive with the console's CR LF line ends.
@@ -148,7 +140,7 @@ def cannot_run_32_bit(wine):
     wine loader, and that a 32-bit system architecture, which CI must not add."""
     wine.ports["lpt1"].write_bytes(b"")
     output, _ = wine.run("labellpt", b"", "i686")
-    if output.startswith(on_windows_console(screens.PARALLEL_BANNER)):
+    if output.startswith(on_windows_console(screens.BANNER["labellpt"])):
         return None
     loader = "present" if os.path.exists("/usr/lib/wine/wine") else "absent"
     return f"the 32-bit labellpt.exe printed nothing under wine here (32-bit wine loader: {loader})"

@@ -8,8 +8,9 @@ import subprocess
 
 import pytest
 
-from conftest import WINE64, executable, on_windows_console, screens
-from test_under_wine import EVERY_COMMAND, RUNS
+from conftest import WINE64, executable, on_windows_console
+from support.screens import EVERY_CHOICE_SENT, MENU
+from test_under_wine import every_choice_run
 
 STALL_WORDS = b"the port took nothing for 5 seconds (is the printer off line, out of paper or busy?)"
 
@@ -26,8 +27,8 @@ def mode_lines(folder):
 
 
 def every_choice(wine, program, environment, folder):
-    _, lead, dialogue = RUNS[program]
-    run = wine.launch(program, lead + screens.EVERY_CHOICE, environment, folder)
+    _, keys, dialogue = every_choice_run(program)
+    run = wine.launch(program, keys, environment, folder)
     assert run.output == on_windows_console(dialogue)
     return run
 
@@ -50,7 +51,7 @@ def received(wine):
 def test_the_variable_leads_to_the_port_and_mode_prepares_that_one(ports, folder, program, value, port, mode, errors):
     variable = {"labelcom": "LABELCOM_PORT", "labellpt": "LABELLPT_PORT"}[program]
     run = every_choice(ports, program, {} if value is None else {variable: value}, folder)
-    assert (received(ports), run.status) == ({port: EVERY_COMMAND}, 0)
+    assert (received(ports), run.status) == ({port: EVERY_CHOICE_SENT}, 0)
     assert (mode_lines(folder), run.errors) == (mode, errors + b"\r\n" if errors else b"")
 
 
@@ -84,7 +85,7 @@ def test_a_port_another_program_holds_is_said_so(ports, folder):
     holder = subprocess.Popen([WINE64, str(executable("labellpt", "x86_64"))], env=ports.env, cwd=folder,
                               stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
     try:
-        shown, menu = b"", on_windows_console(screens.PARALLEL_MENU)
+        shown, menu = b"", on_windows_console(MENU["labellpt"])
         while menu not in shown:
             shown += os.read(holder.stdout.fileno(), 4096) or pytest.fail("the first labellpt ended")
         run = ports.launch("labellpt", b"2\n9\n", folder=folder)

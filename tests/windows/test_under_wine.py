@@ -5,30 +5,24 @@ import subprocess
 
 import pytest
 
-from conftest import ARCHITECTURES, executable, on_windows_console, screens
+from conftest import ARCHITECTURES, executable, on_windows_console
+from support.screens import (BANNER, CLEAR, EVERY_CHOICE, EVERY_CHOICE_SENT, LEAVING, PAGE_MODE, PAUSE,
+                             every_choice_dialogue)
 
 SYSTEM_DLLS = {"kernel32.dll", "msvcrt.dll", "ucrtbase.dll", "user32.dll", "advapi32.dll"}
 
+# labelcom is asked to prepare its port: "pause", "mode", "pause", "cls".
 # Page mode goes out at its cycle's end on LPT1 and in front of the next
 # command on COM1: the same bytes either way.
-EVERY_COMMAND = b"U\r\nxa\r\nD12\r\nq406\r\nQ150,024\r\nxa\r\nOVRT1\r\n\x1bVRT2Q609,B51-45\r\n"
-
-
-def every_choice_dialogue(menu: bytes, tear_off: bytes) -> bytes:
-    one_step = screens.ONE_STEP_CHOICES
-    shown = [one_step[1][0], one_step[2][0], screens.darkness(12), screens.label_width(406),
-             one_step[5][0], one_step[6][0], one_step[7][0], screens.black_mark(609, 51, -45, tear_off=tear_off)]
-    return menu + menu.join(shown) + menu
-
-
-# labelcom is asked to prepare its port: "pause", "mode", "pause", "cls".
 RUNS = {
-    "labellpt": ("lpt1", b"", screens.PARALLEL_BANNER
-                 + every_choice_dialogue(screens.PARALLEL_MENU, screens.PARALLEL_TEAR_OFF) + screens.GOODBYE),
-    "labelcom": ("com1", b"1\n", screens.SERIAL_BANNER + screens.PAUSE + screens.PAUSE + screens.CLEAR
-                 + every_choice_dialogue(screens.SERIAL_MENU, b"the black line where you want the tear off")
-                 + screens.CLEAR),
+    "labellpt": ("lpt1", b"", BANNER["labellpt"]),
+    "labelcom": ("com1", b"1\n", BANNER["labelcom"] + PAUSE + PAUSE + CLEAR),
 }
+
+
+def every_choice_run(program):
+    port, lead, opening = RUNS[program]
+    return port, lead + EVERY_CHOICE, opening + every_choice_dialogue(program) + LEAVING[program]
 
 
 @pytest.mark.parametrize("program", ["labellpt", "labelcom"])
@@ -42,10 +36,10 @@ def test_imports_only_system_dlls(program, architecture):
 
 @pytest.mark.parametrize("program", RUNS)
 def test_every_choice_matches_the_posix_run(ports, architecture, program):
-    port, lead, dialogue = RUNS[program]
-    output, status = ports.run(program, lead + screens.EVERY_CHOICE, architecture)
+    port, keys, dialogue = every_choice_run(program)
+    output, status = ports.run(program, keys, architecture)
     assert output == on_windows_console(dialogue)
-    assert (ports.received(port), status) == (EVERY_COMMAND, 0)
+    assert (ports.received(port), status) == (EVERY_CHOICE_SENT, 0)
 
 
 @pytest.mark.parametrize("program, choices, lines", [("labellpt", 8, 9), ("labelcom", 7, 8)])
@@ -53,9 +47,9 @@ def test_port_that_refuses_writes_leaves_the_dialogue_unchanged(ports, program, 
     """Wine opens a port whose target is missing and then refuses every write:
     each choice that sends a line says so once (labelcom's page mode goes out
     with the next choice), and the summary counts every command line."""
-    port, lead, dialogue = RUNS[program]
+    port, keys, dialogue = every_choice_run(program)
     ports.ports[port].unlink()
-    run = ports.launch(program, lead + screens.EVERY_CHOICE)
+    run = ports.launch(program, keys)
     assert (run.output, run.status) == (on_windows_console(dialogue), 1)
     assert not ports.ports[port].exists()
     said = [line for line in run.errors.decode().splitlines() if line.startswith(program + ": ")]
@@ -67,4 +61,4 @@ def test_port_that_refuses_writes_leaves_the_dialogue_unchanged(ports, program, 
 
 def test_page_mode_goes_out_at_the_close(ports):
     ports.run("labelcom", b"2\n7\n9\n")
-    assert ports.received("com1") == b"\x1bVRT2"
+    assert ports.received("com1") == PAGE_MODE

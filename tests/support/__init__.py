@@ -1,0 +1,1 @@
+"""Helpers that the test suites under tests/ share."""

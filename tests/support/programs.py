@@ -1,0 +1,151 @@
+"""The POSIX programs under test: where they and their ports are, and ways
+to run them.
+
+CTest names everything in the environment. Run by hand, pytest takes the
+`test` preset's build tree and reads the port paths from its cache. Either
+way the port paths must lie inside the build tree: the tests make, replace
+and remove whatever stands at them."""
+
+import os
+import subprocess
+import time
+from pathlib import Path
+
+import pexpect
+import pyte
+
+ROOT = Path(__file__).resolve().parents[2]
+BUILD_HINT = "cmake --workflow --preset test"
+SCREEN_COLUMNS, SCREEN_LINES = 80, 24
+
+
+def _cache(build_dir: Path) -> dict:
+    try:
+        lines = (build_dir / "CMakeCache.txt").read_text().splitlines()
+    except FileNotFoundError:
+        return {}
+    entries = (line.partition("=") for line in lines if not line.startswith(("#", "//")))
+    return {key.partition(":")[0]: value for key, _, value in entries}
+
+
+BUILD_DIR = Path(os.environ.get("LABEL_BUILD_DIR") or ROOT / "build" / "test")
+_CACHED = _cache(BUILD_DIR)
+
+
+def _setting(name: str, cached: str = None) -> str:
+    return os.environ.get(name) or _CACHED.get(cached or name, "")
+
+
+PROGRAMS = {name: Path(os.environ.get(name.upper()) or BUILD_DIR / name / name) for name in ("labellpt", "labelcom")}
+# Dynamically linked copies, for the driver models preloaded into them.
+DYNAMIC = {name: Path(os.environ.get(f"{name.upper()}_DYNAMIC") or BUILD_DIR / "tests" / "drivers" / f"{name}_dynamic")
+           for name in ("labellpt", "labelcom")}
+DRIVER_MODELS = Path(os.environ.get("LABEL_DRIVER_MODELS")
+                     or BUILD_DIR / "tests" / "drivers" / "liblabel_driver_models.so")
+PORT_PATHS = {name: Path(path) if (path := _setting(f"LABEL_{name.upper()}_PATH")) else None
+              for name in ("lpt1", "com1")}
+CMAKE = _setting("CMAKE_COMMAND")
+CPACK = _setting("CPACK_COMMAND", "CMAKE_CPACK_COMMAND")
+
+
+def problem() -> str:
+    """Why the programs cannot be tested here, in one line; empty if they can."""
+    missing = [str(path) for path in [*PROGRAMS.values(), *DYNAMIC.values(), DRIVER_MODELS] if not path.is_file()]
+    if missing or not all(PORT_PATHS.values()):
+        return f"{' and '.join(missing) or 'the port paths'} not found: build with `{BUILD_HINT}`"
+    inside = BUILD_DIR.resolve()
+    outside = [str(path) for path in PORT_PATHS.values() if not path.parent.resolve().is_relative_to(inside)]
+    if outside:
+        return f"port path {outside[0]} lies outside the build tree {BUILD_DIR}: the tests will not touch it"
+    return ""
+
+
+def clear_path(path: Path) -> None:
+    if path.is_dir() and not path.is_symlink():
+        path.rmdir()
+    elif path.is_symlink() or path.exists():
+        path.unlink()
+
+
+class Port:
+    """What a program finds at one of its port paths."""
+
+    def __init__(self, path: Path):
+        self.path = path
+
+    def make_file(self) -> "Port":
+        self.path.write_bytes(b"")
+        return self
+
+    def make_fifo(self) -> "Port":
+        os.mkfifo(self.path)
+        return self
+
+    def link_to(self, target) -> "Port":
+        self.path.symlink_to(target)
+        return self
+
+    def received(self) -> bytes:
+        return self.path.read_bytes()
+
+
+class SerialLine:
+    """A pseudo-terminal standing in for a line to the printer; the test
+    holds both ends, so the line stays up when the program closes its side."""
+
+    def __init__(self):
+        self.master, self.slave = os.openpty()
+        os.set_blocking(self.master, False)
+
+    def received(self) -> bytes:
+        chunks = []
+        while True:
+            try:
+                chunks.append(os.read(self.master, 4096))
+            except BlockingIOError:
+                return b"".join(chunks)
+
+    def close(self):
+        os.close(self.master)
+        os.close(self.slave)
+
+
+def run_piped(program: str, keys: bytes, timeout: float = 20, command: tuple = ()) -> subprocess.CompletedProcess:
+    """Runs a program with `keys` as its whole standard input, through
+    `command` if given (for example to run it as another user); `seconds` on
+    the result tells how long it ran."""
+    start = time.monotonic()
+    result = subprocess.run([*command, PROGRAMS[program]], input=keys, capture_output=True, timeout=timeout,
+                            check=False)
+    result.seconds = time.monotonic() - start
+    return result
+
+
+class TerminalRun:
+    """A program in a real pseudo-terminal, its output rendered by a
+    terminal emulator; `raw` keeps the bytes for failure reports."""
+
+    def __init__(self, program: str):
+        self.screen = pyte.Screen(SCREEN_COLUMNS, SCREEN_LINES)
+        self._stream = pyte.ByteStream(self.screen)
+        self.raw = bytearray()
+        self.child = pexpect.spawn(
+            str(PROGRAMS[program]), dimensions=(SCREEN_LINES, SCREEN_COLUMNS), timeout=10,
+            env={**os.environ, "TERM": "xterm"},
+        )
+        self.child.logfile_read = self
+
+    def write(self, data: bytes):
+        self.raw += data
+        self._stream.feed(data)
+
+    def flush(self):
+        pass
+
+    def lines(self) -> list:
+        return [line.rstrip() for line in self.screen.display]
+
+    def exit_status(self) -> int:
+        self.child.expect(pexpect.EOF)
+        self.child.close()
+        return self.child.exitstatus
