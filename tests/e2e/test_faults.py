@@ -369,5 +369,5 @@ def test_input_ending_without_a_line_end_reads_as_an_ended_line(port_of, program
     ended_line, sent = working_run(port, program, keys + b"\n")
     port.make_file()
     result = run_piped(program, keys, timeout=5)
-    assert (result.stdout, port.received(), result.stderr, result.returncode) == (ended_line.stdout, sent, b"", 0)
+    assert (result.stdout, port.received(), result.stderr, result.returncode) == (ended_line.stdout, sent, ended_line.stderr, 0)
     assert result.seconds < 1
