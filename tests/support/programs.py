@@ -7,6 +7,7 @@ way the port paths must lie inside the build tree: the tests make, replace
 and remove whatever stands at them."""
 
 import os
+import select
 import subprocess
 import time
 from pathlib import Path
@@ -97,13 +98,17 @@ class SerialLine:
         self.master, self.slave = os.openpty()
         os.set_blocking(self.master, False)
 
-    def received(self) -> bytes:
+    def received(self, quiet: float = 0.1) -> bytes:
+        """Everything that has come through, once nothing more has for
+        `quiet` seconds: the kernel hands a pseudo-terminal's bytes to the
+        other side a little after the write that sent them."""
         chunks = []
-        while True:
+        while select.select([self.master], [], [], quiet)[0]:
             try:
                 chunks.append(os.read(self.master, 4096))
             except BlockingIOError:
-                return b"".join(chunks)
+                continue
+        return b"".join(chunks)
 
     def close(self):
         os.close(self.master)
