@@ -10,8 +10,8 @@ void DeliveryReport::fault(std::string_view port, std::string_view problem) {
         return;
     }
     saidThisChoice_ = true;
-    console_.printError(program_ + ": the printer on " + port_ + " did not get the last command: " +
-                        std::string(problem));
+    console_.printError(program_ + ": the printer on " + port_ +
+                        " did not get the last command: " + std::string(problem));
 }
 
 // A line written in mid-dialogue is usually wiped by the next screen clear;

@@ -13,7 +13,7 @@ using Action = void (*)(ActionContext&);
 
 // Choices 1 to 8, in order.
 constexpr std::array<Action, 8> actions = {
-    printConfigurationLabel, calibrate,       changeDarkness, changeLabelWidth,
+    printConfigurationLabel, calibrate,        changeDarkness,   changeLabelWidth,
     enableGapSensor,         changeToLineMode, changeToPageMode, enableBlackMarkSensor,
 };
 

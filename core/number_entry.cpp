@@ -15,9 +15,7 @@ constexpr int hexadecimal = 16;
 // The value of the digit "a" (or "A").
 constexpr int letterDigitBase = 10;
 
-bool isSpace(int byte) {
-    return byte == ' ' || (byte >= '\t' && byte <= '\r');
-}
+bool isSpace(int byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
 
 int digitValue(int byte, int base) {
     int digit = base;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <span>
+#include <sstream>
 #include <system_error>
 
 namespace label::platform {
@@ -76,11 +77,13 @@ std::string groupOf(std::string_view path, const std::filesystem::path& root) {
     }
     std::ifstream groups(root / "etc/group");
     for (std::string line; std::getline(groups, line);) {
-        // name:password:id:members
-        const auto nameEnd = line.find(':');
-        const auto idStart = line.find(':', nameEnd + 1);
-        if (idStart != std::string::npos && std::to_string(status.st_gid) == line.substr(idStart + 1, line.find(':', idStart + 1) - idStart - 1)) {
-            return line.substr(0, nameEnd);
+        std::istringstream fields(line);  // name:password:id:members
+        std::string name;
+        std::string password;
+        std::string id;
+        std::getline(std::getline(std::getline(fields, name, ':'), password, ':'), id, ':');
+        if (id == std::to_string(status.st_gid)) {
+            return name;
         }
     }
     return {};
@@ -89,7 +92,8 @@ std::string groupOf(std::string_view path, const std::filesystem::path& root) {
 std::string missingHint(std::string_view path, const PortKind& kind, const std::filesystem::path& root) {
     const auto present = portsPresent(kind, root);
     if (present.empty()) {
-        return std::string(path) + " does not exist; no printer port found here: is the printer plugged in and switched on?";
+        return std::string(path) +
+               " does not exist; no printer port found here: is the printer plugged in and switched on?";
     }
     std::string hint = std::string(path) + " does not exist; printer ports here: ";
     for (const auto& port : present) {
@@ -101,9 +105,9 @@ std::string missingHint(std::string_view path, const PortKind& kind, const std::
 
 std::string deniedHint(std::string_view path, const std::filesystem::path& root) {
     const std::string group = groupOf(path, root);
-    return std::string(std::strerror(EACCES)) +
-           (group.empty() ? " (ls -l " + std::string(path) + " shows who may write to it)"
-                          : " (join the group " + group + ", then log in again)");
+    return std::string(std::strerror(EACCES)) + (group.empty()
+                                                     ? " (ls -l " + std::string(path) + " shows who may write to it)"
+                                                     : " (join the group " + group + ", then log in again)");
 }
 
 }  // namespace
@@ -115,7 +119,7 @@ const PortKind& portKind(std::string_view deviceName) {
 std::vector<std::string> portsPresent(const PortKind& kind, const std::filesystem::path& root) {
     std::vector<std::string> present;
     const auto places = kind.deviceName == "com1:"sv ? std::span<const PortPlace>(serialPlaces)
-                                                      : std::span<const PortPlace>(printerPlaces);
+                                                     : std::span<const PortPlace>(printerPlaces);
     for (const auto& place : places) {
         const auto found = portsIn(root, place);
         present.insert(present.end(), found.begin(), found.end());

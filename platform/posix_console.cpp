@@ -109,9 +109,7 @@ void waitForOneKey() {
     }
 }
 
-void clearScreen() {
-    writeAll(STDOUT_FILENO, ::isatty(STDOUT_FILENO) != 0 ? "\x1b[H\x1b[2J\x1b[3J"sv : "\f"sv);
-}
+void clearScreen() { writeAll(STDOUT_FILENO, ::isatty(STDOUT_FILENO) != 0 ? "\x1b[H\x1b[2J\x1b[3J"sv : "\f"sv); }
 
 void pause() {
     writeAll(STDOUT_FILENO, "Press any key to continue . . . ");

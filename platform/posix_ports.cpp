@@ -65,8 +65,7 @@ std::string applySerialSettings(int fd) {
     }
     // tcsetattr succeeds when any one setting took: check them all.
     termios applied{};
-    if (::tcgetattr(fd, &applied) != 0 || ::cfgetospeed(&applied) != B9600 ||
-        ::cfgetispeed(&applied) != B9600 ||
+    if (::tcgetattr(fd, &applied) != 0 || ::cfgetospeed(&applied) != B9600 || ::cfgetispeed(&applied) != B9600 ||
         (applied.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS | CLOCAL)) != (CS8 | CLOCAL)) {
         return "the line settings did not take";
     }

@@ -109,7 +109,8 @@ PortChoice choosePort(const WindowsPortKind& kind, const char* value) {
     }
     PortChoice refused;
     refused.name = printable(given);
-    refused.refusal = std::string(kind.variable) + "=" + refused.name + R"( is not a port name: use COMn, LPTn or \\.\name)";
+    refused.refusal =
+        std::string(kind.variable) + "=" + refused.name + R"( is not a port name: use COMn, LPTn or \\.\name)";
     refused.fromVariable = true;
     return refused;
 }

@@ -52,7 +52,7 @@ std::string openProblem(DWORD error, std::string_view name, const WindowsPortKin
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
         return missingPortWords(name, kind, dosDeviceNames());
-    case ERROR_ACCESS_DENIED:  // a port in use
+    case ERROR_ACCESS_DENIED:      // a port in use
     case ERROR_SHARING_VIOLATION:  // a file standing in for one, in use
         return describeError(error) + ": another program (for instance the print spooler) holds the port";
     default:
@@ -165,9 +165,7 @@ PortChoice chooseFromEnvironment(std::string_view deviceName) {
 }  // namespace
 
 WindowsPorts::WindowsPorts(ConsoleOutput& errors)
-    : errors_(errors),
-      parallel_{chooseFromEnvironment("lpt1:")},
-      serial_{chooseFromEnvironment("com1:")} {}
+    : errors_(errors), parallel_{chooseFromEnvironment("lpt1:")}, serial_{chooseFromEnvironment("com1:")} {}
 
 PortOpening WindowsPorts::open(std::string_view deviceName) {
     const PortChoice& choice = use(deviceName);

@@ -59,7 +59,7 @@ enum { MAX_OPEN = 8, TRANSFER_SIZE = 8192, TRANSFER_MS = 3, SERIAL_QUEUE = 4096 
 static struct {
     int ready;
     enum model model;
-    const char *path;
+    const char* path;
     long fault_ms, unplug_after;
     int inject_eintr, log;
     long first_write_ms; /* -1 until the first write */
@@ -75,9 +75,7 @@ static struct {
     size_t queued;
 } dev;
 
-static struct {
-    int fd, sink;
-} opened[MAX_OPEN];
+static struct { int fd, sink; } opened[MAX_OPEN];
 
 #define REAL(name) ((__typeof__(&name))dlsym(RTLD_NEXT, #name))
 
@@ -93,12 +91,12 @@ static int sleep_ms(long ms) {
     return nanosleep(&t, NULL);
 }
 
-static long number(const char *name, long fallback) {
-    const char *text = getenv(name);
+static long number(const char* name, long fallback) {
+    const char* text = getenv(name);
     return text != NULL && *text != '\0' ? strtol(text, NULL, 10) : fallback;
 }
 
-static void note(const char *format, ...) {
+static void note(const char* format, ...) {
     char line[128];
     va_list arguments;
     va_start(arguments, format);
@@ -113,9 +111,9 @@ static void prepare(void) {
     if (dev.ready) {
         return;
     }
-    static const char *names[] = {"",           "usb-printer",     "parallel-off-line", "parallel-busy",
+    static const char* names[] = {"",           "usb-printer",     "parallel-off-line", "parallel-busy",
                                   "usb-serial", "usb-serial-held", "serial-no-uart"};
-    const char *model = getenv("LABEL_DRIVER_MODEL");
+    const char* model = getenv("LABEL_DRIVER_MODEL");
     for (int m = 1; model != NULL && m < (int)(sizeof names / sizeof *names); ++m) {
         if (strcmp(model, names[m]) == 0) {
             dev.model = (enum model)m;
@@ -125,7 +123,7 @@ static void prepare(void) {
     dev.fault_ms = number("LABEL_DRIVER_FAULT_MS", 0);
     dev.unplug_after = number("LABEL_DRIVER_UNPLUG_AFTER", -1);
     dev.inject_eintr = number("LABEL_DRIVER_EINTR", 0) != 0;
-    const char *log = getenv("LABEL_DRIVER_LOG");
+    const char* log = getenv("LABEL_DRIVER_LOG");
     dev.log = log != NULL ? REAL(open)(log, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644) : -1;
     dev.first_write_ms = -1;
     dev.settings.c_cflag = CS8 | CREAD | HUPCL | CRTSCTS;
@@ -152,16 +150,13 @@ static int fail(int error) {
 }
 
 /* Every other call fails EINTR, when asked for. */
-static int spurious_eintr(int *count) {
-    return dev.inject_eintr && (*count)++ % 2 == 0;
-}
+static int spurious_eintr(int* count) { return dev.inject_eintr && (*count)++ % 2 == 0; }
 
 static int is_serial(void) { return dev.model >= USB_SERIAL; }
 
 static int gone(void) { return dev.unplugged; }
 
 static void took_bytes(void) { ++dev.writes_taken; }
-
 
 /* usb-printer: the transfer ends by itself once its time is up. */
 static void finish_transfer(int killed) {
@@ -195,7 +190,7 @@ static void maybe_unplug(void) {
 
 static int in_fault(void) { return dev.first_write_ms >= 0 && now_ms() < dev.first_write_ms + dev.fault_ms; }
 
-static ssize_t model_write(int slot, const void *bytes, size_t size) {
+static ssize_t model_write(int slot, const void* bytes, size_t size) {
     if (dev.first_write_ms < 0) {
         dev.first_write_ms = now_ms();
     }
@@ -255,7 +250,7 @@ static ssize_t model_write(int slot, const void *bytes, size_t size) {
     return (ssize_t)size;
 }
 
-static int model_open(const char *path, int flags) {
+static int model_open(const char* path, int flags) {
     if (gone()) {
         return fail(ENOENT);
     }
@@ -274,16 +269,16 @@ static int model_open(const char *path, int flags) {
     return fd;
 }
 
-static int open_file(const char *path, int flags, mode_t mode, const char *name) {
+static int open_file(const char* path, int flags, mode_t mode, const char* name) {
     prepare();
     if (dev.model != NONE && dev.path != NULL && strcmp(path, dev.path) == 0) {
         return model_open(path, flags);
     }
-    int (*real)(const char *, int, ...) = (int (*)(const char *, int, ...))dlsym(RTLD_NEXT, name);
+    int (*real)(const char*, int, ...) = (int (*)(const char*, int, ...))dlsym(RTLD_NEXT, name);
     return real(path, flags, mode);
 }
 
-int open(const char *path, int flags, ...) {
+int open(const char* path, int flags, ...) {
     va_list arguments;
     va_start(arguments, flags);
     const mode_t mode = (flags & O_CREAT) != 0 ? va_arg(arguments, mode_t) : 0;
@@ -291,7 +286,7 @@ int open(const char *path, int flags, ...) {
     return open_file(path, flags, mode, "open");
 }
 
-int open64(const char *path, int flags, ...) {
+int open64(const char* path, int flags, ...) {
     va_list arguments;
     va_start(arguments, flags);
     const mode_t mode = (flags & O_CREAT) != 0 ? va_arg(arguments, mode_t) : 0;
@@ -300,7 +295,7 @@ int open64(const char *path, int flags, ...) {
 }
 
 /* An injected interruption never reaches the driver, nor the log. */
-ssize_t write(int fd, const void *bytes, size_t size) {
+ssize_t write(int fd, const void* bytes, size_t size) {
     static int interruptions;
     const int slot = slot_of(fd);
     if (slot < 0) {
@@ -314,7 +309,7 @@ ssize_t write(int fd, const void *bytes, size_t size) {
     return result;
 }
 
-ssize_t read(int fd, void *bytes, size_t size) {
+ssize_t read(int fd, void* bytes, size_t size) {
     static int interruptions;
     prepare();
     if (fd == STDIN_FILENO && spurious_eintr(&interruptions)) {
@@ -324,7 +319,7 @@ ssize_t read(int fd, void *bytes, size_t size) {
 }
 
 /* The programs poll the port alone, and the keyboard with a pipe. */
-static int model_poll(struct pollfd *watch, int timeout) {
+static int model_poll(struct pollfd* watch, int timeout) {
     static int interruptions;
     if (spurious_eintr(&interruptions)) {
         return fail(EINTR);
@@ -351,7 +346,7 @@ static int model_poll(struct pollfd *watch, int timeout) {
 /* glibc declares the array write-only, which the kernel's poll does not
  * take it for either. */
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-int poll(struct pollfd *watch, nfds_t count, int timeout) {
+int poll(struct pollfd* watch, nfds_t count, int timeout) {
     static int interruptions;
     prepare();
     if (count == 1 && slot_of(watch->fd) >= 0) {
@@ -390,7 +385,7 @@ static int serial_answer(void) { return dev.model == NO_UART || gone() ? fail(EI
 
 int isatty(int fd) { return serial_port(fd) ? serial_answer() == 0 : REAL(isatty)(fd); }
 
-int tcgetattr(int fd, struct termios *settings) {
+int tcgetattr(int fd, struct termios* settings) {
     if (!serial_port(fd)) {
         return REAL(tcgetattr)(fd, settings);
     }
@@ -398,7 +393,7 @@ int tcgetattr(int fd, struct termios *settings) {
     return serial_answer();
 }
 
-int tcsetattr(int fd, int when, const struct termios *settings) {
+int tcsetattr(int fd, int when, const struct termios* settings) {
     if (!serial_port(fd)) {
         return REAL(tcsetattr)(fd, when, settings);
     }
@@ -412,7 +407,7 @@ int tcflush(int fd, int queue) { return serial_port(fd) ? serial_answer() : REAL
 int ioctl(int fd, unsigned long request, ...) {
     va_list arguments;
     va_start(arguments, request);
-    void *argument = va_arg(arguments, void *);
+    void* argument = va_arg(arguments, void*);
     va_end(arguments);
     if (!serial_port(fd)) {
         return REAL(ioctl)(fd, request, argument);
@@ -423,7 +418,7 @@ int ioctl(int fd, unsigned long request, ...) {
     if (request != TIOCOUTQ) {
         return fail(ENOTTY);
     }
-    *(int *)argument = (int)dev.queued;
+    *(int*)argument = (int)dev.queued;
     return 0;
 }
 

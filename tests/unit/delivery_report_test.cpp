@@ -46,38 +46,49 @@ TEST_P(Delivery, SaysWhatDidNotReachThePrinterAndExitsAccordingly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Ports, Delivery,
-    ::testing::Values(
-        DeliveryCase{"working", &perCycle, {}, "1\n5\n7\n9\n", "", 0},
-        DeliveryCase{"nothing sent to a missing port", &perCycle, {.opens = false}, "9\n", "", 0},
-        // Choice 5 sends two lines but gets one line of its own.
-        DeliveryCase{"missing, per cycle",
-                     &perCycle,
-                     {.opens = false},
-                     "1\n5\n9\n",
-                     "prog: the printer on lpt1: did not get the last command: cannot open\n"
-                     "prog: the printer on lpt1: did not get the last command: cannot open\n"
-                     "prog: 3 of 3 command lines did not reach the printer on lpt1:\n",
-                     1},
-        DeliveryCase{"input ends after a lost line", &perCycle, {.opens = false}, "1",
-                     "prog: the printer on lpt1: did not get the last command: cannot open\n"
-                     "prog: 1 of 1 command lines did not reach the printer on lpt1:\n",
-                     1},
-        // Page mode has no line end: it is lost when the channel closes.
-        DeliveryCase{"page mode to a missing port", &wholeRun, {.opens = false}, "7\n9\n",
-                     "prog: the printer on com1: did not get the last command: cannot open\n"
-                     "prog: 1 of 1 command lines did not reach the printer on com1:\n",
-                     1},
-        // The first line fits; the second is refused and stays pending until
-        // the close, the third is dropped by the failed channel.
-        DeliveryCase{"refused bytes, whole run", &wholeRun, {.capacity = 3}, "1\n2\n6\n9\n",
-                     "prog: the printer on com1: did not get the last command: refused\n"
-                     "prog: the printer on com1: did not get the last command: refused\n"
-                     "prog: 2 of 3 command lines did not reach the printer on com1:\n",
-                     1},
-        DeliveryCase{"taken but never delivered", &perCycle, {.drains = false}, "1\n9\n",
-                     "prog: the printer on lpt1: did not get the last command: refused\n"
-                     "prog: 1 of 1 command lines did not reach the printer on lpt1:\n",
-                     1}),
+    ::testing::Values(DeliveryCase{"working", &perCycle, {}, "1\n5\n7\n9\n", "", 0},
+                      DeliveryCase{"nothing sent to a missing port", &perCycle, {.opens = false}, "9\n", "", 0},
+                      // Choice 5 sends two lines but gets one line of its own.
+                      DeliveryCase{"missing, per cycle",
+                                   &perCycle,
+                                   {.opens = false},
+                                   "1\n5\n9\n",
+                                   "prog: the printer on lpt1: did not get the last command: cannot open\n"
+                                   "prog: the printer on lpt1: did not get the last command: cannot open\n"
+                                   "prog: 3 of 3 command lines did not reach the printer on lpt1:\n",
+                                   1},
+                      DeliveryCase{"input ends after a lost line",
+                                   &perCycle,
+                                   {.opens = false},
+                                   "1",
+                                   "prog: the printer on lpt1: did not get the last command: cannot open\n"
+                                   "prog: 1 of 1 command lines did not reach the printer on lpt1:\n",
+                                   1},
+                      // Page mode has no line end: it is lost when the channel closes.
+                      DeliveryCase{"page mode to a missing port",
+                                   &wholeRun,
+                                   {.opens = false},
+                                   "7\n9\n",
+                                   "prog: the printer on com1: did not get the last command: cannot open\n"
+                                   "prog: 1 of 1 command lines did not reach the printer on com1:\n",
+                                   1},
+                      // The first line fits; the second is refused and stays pending until
+                      // the close, the third is dropped by the failed channel.
+                      DeliveryCase{"refused bytes, whole run",
+                                   &wholeRun,
+                                   {.capacity = 3},
+                                   "1\n2\n6\n9\n",
+                                   "prog: the printer on com1: did not get the last command: refused\n"
+                                   "prog: the printer on com1: did not get the last command: refused\n"
+                                   "prog: 2 of 3 command lines did not reach the printer on com1:\n",
+                                   1},
+                      DeliveryCase{"taken but never delivered",
+                                   &perCycle,
+                                   {.drains = false},
+                                   "1\n9\n",
+                                   "prog: the printer on lpt1: did not get the last command: refused\n"
+                                   "prog: 1 of 1 command lines did not reach the printer on lpt1:\n",
+                                   1}),
     [](const ::testing::TestParamInfo<DeliveryCase>& run) {
         std::string name = run.param.name;
         for (char& c : name) {

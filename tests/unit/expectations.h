@@ -29,16 +29,23 @@ namespace expectations_file {
 inline char escaped(std::string_view literal, std::size_t& at) {
     constexpr int hexadecimal = 16;
     switch (literal.at(at)) {
-    case 'n': return '\n';
-    case 'r': return '\r';
-    case 'a': return '\a';
-    case 'f': return '\f';
-    case '\\': return '\\';
-    case '"': return '"';
+    case 'n':
+        return '\n';
+    case 'r':
+        return '\r';
+    case 'a':
+        return '\a';
+    case 'f':
+        return '\f';
+    case '\\':
+        return '\\';
+    case '"':
+        return '"';
     case 'x':
         at += 2;
         return static_cast<char>(std::stoi(std::string(literal.substr(at - 1, 2)), nullptr, hexadecimal));
-    default: throw std::invalid_argument("unknown escape");
+    default:
+        throw std::invalid_argument("unknown escape");
     }
 }
 

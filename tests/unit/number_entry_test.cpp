@@ -37,19 +37,23 @@ INSTANTIATE_TEST_SUITE_P(
         FormattedCase{"12\n", number, 12, "\n"}, FormattedCase{"-7\n", number, -7, "\n"},
         FormattedCase{"+5", number, 5, ""}, FormattedCase{" \t\r\n\v\f 3 4", number, 3, " 4"},
         FormattedCase{"12.5\n", number, 12, ".5\n"}, FormattedCase{"12abc", number, 12, "abc"},
-        FormattedCase{"010", number, 8, ""}, FormattedCase{"08", number, 0, "8"},
-        FormattedCase{"0x1F", number, 31, ""}, FormattedCase{"-0x10", number, -16, ""},
-        FormattedCase{"0X", number, 0, ""}, FormattedCase{"0x 5", number, 0, " 5"},
-        FormattedCase{"0xg", number, 0, "g"}, FormattedCase{"2147483648", number, 2147483647, ""},
-        FormattedCase{"-99999999999", number, -2147483647 - 1, ""},
-        FormattedCase{"0xFFFFFFFF", number, 2147483647, ""},
-        FormattedCase{"-0x80000001", number, -2147483647 - 1, ""},
+        FormattedCase{"010", number, 8, ""}, FormattedCase{"08", number, 0, "8"}, FormattedCase{"0x1F", number, 31, ""},
+        FormattedCase{"-0x10", number, -16, ""}, FormattedCase{"0X", number, 0, ""},
+        FormattedCase{"0x 5", number, 0, " 5"}, FormattedCase{"0xg", number, 0, "g"},
+        FormattedCase{"2147483648", number, 2147483647, ""}, FormattedCase{"-99999999999", number, -2147483647 - 1, ""},
+        FormattedCase{"0xFFFFFFFF", number, 2147483647, ""}, FormattedCase{"-0x80000001", number, -2147483647 - 1, ""},
         FormattedCase{"1234567890123456", number, 2147483647, "6"},
         FormattedCase{"-" + std::string(14, '0') + "12", number, 0, "12"},
         FormattedCase{"0x" + std::string(13, '0') + "1F", number, 0, "1F"},
         FormattedCase{"abc\n", notANumber, 0, "abc\n"}, FormattedCase{"-x", notANumber, 0, "-x"},
         FormattedCase{"+-1", notANumber, 0, "+-1"}, FormattedCase{".5", notANumber, 0, ".5"},
-        FormattedCase{std::string("\0" "1", 2), notANumber, 0, std::string("\0" "1", 2)},
+        FormattedCase{std::string("\0"
+                                  "1",
+                                  2),
+                      notANumber, 0,
+                      std::string("\0"
+                                  "1",
+                                  2)},
         FormattedCase{"\xff", notANumber, 0, "\xff"}, FormattedCase{"", ended, 77, ""},
         FormattedCase{" \n\n", ended, 77, ""}, FormattedCase{"-", ended, 0, "-"},
         FormattedCase{"1234567890", number, 1234567890, ""}, FormattedCase{"01234567", number, 01234567, ""},
@@ -117,12 +121,11 @@ TEST_P(WholeNumberEntry, RetriesUntilANumberComes) {
 
 const std::string longRubbish = std::string(1000, 'z') + "zz\n9\n";
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, WholeNumberEntry,
-    ::testing::Values(EntryCase{"12\n", 12, "", "\n"}, EntryCase{"\n\n-3\n", -3, "", "\n"},
-                      EntryCase{"abc\n4\n", 4, "bad.\n\aagain: ", "\n"},
-                      EntryCase{"x\ny y\n0x10 z", 16, "bad.\n\aagain: bad.\n\aagain: ", " z"},
-                      EntryCase{longRubbish.c_str(), 9, "bad.\n\aagain: bad.\n\aagain: ", "\n"}));
+INSTANTIATE_TEST_SUITE_P(Cases, WholeNumberEntry,
+                         ::testing::Values(EntryCase{"12\n", 12, "", "\n"}, EntryCase{"\n\n-3\n", -3, "", "\n"},
+                                           EntryCase{"abc\n4\n", 4, "bad.\n\aagain: ", "\n"},
+                                           EntryCase{"x\ny y\n0x10 z", 16, "bad.\n\aagain: bad.\n\aagain: ", " z"},
+                                           EntryCase{longRubbish.c_str(), 9, "bad.\n\aagain: bad.\n\aagain: ", "\n"}));
 
 struct EndCase {
     const char* input;
@@ -141,8 +144,7 @@ TEST_P(WholeNumberEntryAtEnd, GivesUpWhenNoNumberCanCome) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, WholeNumberEntryAtEnd,
                          ::testing::Values(EndCase{"", ""}, EndCase{"  \n", ""}, EndCase{"+", ""},
-                                           EndCase{"abc", "bad.\n\aagain: "},
-                                           EndCase{"abc\n", "bad.\n\aagain: "}));
+                                           EndCase{"abc", "bad.\n\aagain: "}, EndCase{"abc\n", "bad.\n\aagain: "}));
 
 }  // namespace
 }  // namespace label::testing

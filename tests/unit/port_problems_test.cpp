@@ -79,11 +79,11 @@ TEST_P(OtherErrors, AreSaidInTheSystemsWordsWithAHintWhereTheCauseIsUsual) {
 
 INSTANTIATE_TEST_SUITE_P(
     Errors, OtherErrors,
-    ::testing::Values(
-        ErrorCase{EBUSY, std::string(std::strerror(EBUSY)) +
-                             " (another program, such as the print spooler, holds the port)"},
-        ErrorCase{EAGAIN, "the port took nothing for 5 seconds (is the printer off line, out of paper or busy?)"},
-        ErrorCase{EIO, std::strerror(EIO)}, ErrorCase{ENODEV, std::strerror(ENODEV)}));
+    ::testing::Values(ErrorCase{EBUSY, std::string(std::strerror(EBUSY)) +
+                                           " (another program, such as the print spooler, holds the port)"},
+                      ErrorCase{EAGAIN,
+                                "the port took nothing for 5 seconds (is the printer off line, out of paper or busy?)"},
+                      ErrorCase{EIO, std::strerror(EIO)}, ErrorCase{ENODEV, std::strerror(ENODEV)}));
 
 }  // namespace
 }  // namespace label::platform

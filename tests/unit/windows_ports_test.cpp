@@ -93,7 +93,8 @@ TEST_P(ShortWrites, CountWhatTheSystemReportsTakenAndNeverSendItTwice) {
 
     EXPECT_EQ(log.printer, row.printerGets);
     EXPECT_EQ(log.patience, row.patience);
-    EXPECT_EQ(rig.errors.text, std::string("labellpt: the printer on LPT1 did not get the last command: ") + row.problem + "\n");
+    EXPECT_EQ(rig.errors.text,
+              std::string("labellpt: the printer on LPT1 did not get the last command: ") + row.problem + "\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -120,7 +121,8 @@ TEST(BoundedPort, WaitsInFullAgainOnceAWriteGoesThroughWhole) {
     EXPECT_EQ(port.write("ab"), 1U);
     EXPECT_EQ(port.write("ab"), 2U);
     EXPECT_EQ(port.write("ab"), 2U);
-    EXPECT_EQ(log.patience, (std::vector<milliseconds>{writePatience, stalledPatience, stalledPatience, writePatience}));
+    EXPECT_EQ(log.patience,
+              (std::vector<milliseconds>{writePatience, stalledPatience, stalledPatience, writePatience}));
     EXPECT_TRUE(port.drain());
 }
 
@@ -130,7 +132,9 @@ struct Choice {
     PortChoice expected;
 };
 
-void PrintTo(const Choice& row, std::ostream* out) { *out << row.deviceName << " " << (row.value ? row.value : "unset"); }
+void PrintTo(const Choice& row, std::ostream* out) {
+    *out << row.deviceName << " " << (row.value ? row.value : "unset");
+}
 
 class Choices : public ::testing::TestWithParam<Choice> {};
 
@@ -154,22 +158,21 @@ PortChoice refused(const std::string& variable, const std::string& shown) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, Choices,
-    ::testing::Values(
-        Choice{"com1:", nullptr, {"COM1", R"(\\.\COM1)", "COM1", {}, false}},
-        Choice{"lpt1:", "", {"LPT1", R"(\\.\LPT1)", {}, {}, false}},
-        Choice{"com1:", "com10", {"COM10", R"(\\.\COM10)", "COM10", {}, true}},
-        Choice{"lpt1:", "Lpt2", {"LPT2", R"(\\.\LPT2)", {}, {}, true}},
-        Choice{"lpt1:", "COM3", {"COM3", R"(\\.\COM3)", "COM3", {}, true}},
-        Choice{"com1:", R"(\\.\USBPRINT)", {R"(\\.\USBPRINT)", R"(\\.\USBPRINT)", {}, {}, true}},
-        Choice{"com1:", "COM1 & del *", refused("LABELCOM_PORT", "COM1 & del *")},
-        Choice{"lpt1:", "LPT1|calc", refused("LABELLPT_PORT", "LPT1|calc")},
-        Choice{"lpt1:", "COM1:", refused("LABELLPT_PORT", "COM1:")},
-        Choice{"lpt1:", "COM01", refused("LABELLPT_PORT", "COM01")},
-        Choice{"lpt1:", "LPT", refused("LABELLPT_PORT", "LPT")},
-        Choice{"lpt1:", "PRN", refused("LABELLPT_PORT", "PRN")},
-        Choice{"lpt1:", R"(\\.\)", refused("LABELLPT_PORT", R"(\\.\)")},
-        Choice{"lpt1:", R"(C:\ports\lpt1)", refused("LABELLPT_PORT", R"(C:\ports\lpt1)")},
-        Choice{"lpt1:", "\\\\.\\LPT1\x1b[2J", refused("LABELLPT_PORT", "\\\\.\\LPT1?[2J")}));
+    ::testing::Values(Choice{"com1:", nullptr, {"COM1", R"(\\.\COM1)", "COM1", {}, false}},
+                      Choice{"lpt1:", "", {"LPT1", R"(\\.\LPT1)", {}, {}, false}},
+                      Choice{"com1:", "com10", {"COM10", R"(\\.\COM10)", "COM10", {}, true}},
+                      Choice{"lpt1:", "Lpt2", {"LPT2", R"(\\.\LPT2)", {}, {}, true}},
+                      Choice{"lpt1:", "COM3", {"COM3", R"(\\.\COM3)", "COM3", {}, true}},
+                      Choice{"com1:", R"(\\.\USBPRINT)", {R"(\\.\USBPRINT)", R"(\\.\USBPRINT)", {}, {}, true}},
+                      Choice{"com1:", "COM1 & del *", refused("LABELCOM_PORT", "COM1 & del *")},
+                      Choice{"lpt1:", "LPT1|calc", refused("LABELLPT_PORT", "LPT1|calc")},
+                      Choice{"lpt1:", "COM1:", refused("LABELLPT_PORT", "COM1:")},
+                      Choice{"lpt1:", "COM01", refused("LABELLPT_PORT", "COM01")},
+                      Choice{"lpt1:", "LPT", refused("LABELLPT_PORT", "LPT")},
+                      Choice{"lpt1:", "PRN", refused("LABELLPT_PORT", "PRN")},
+                      Choice{"lpt1:", R"(\\.\)", refused("LABELLPT_PORT", R"(\\.\)")},
+                      Choice{"lpt1:", R"(C:\ports\lpt1)", refused("LABELLPT_PORT", R"(C:\ports\lpt1)")},
+                      Choice{"lpt1:", "\\\\.\\LPT1\x1b[2J", refused("LABELLPT_PORT", "\\\\.\\LPT1?[2J")}));
 
 struct Missing {
     const char* deviceName;
@@ -195,10 +198,16 @@ INSTANTIATE_TEST_SUITE_P(
                 {"C:", "COM10", "lpt2", "COM9", "PRN", "LPT1", "LPT2", "AUX"},
                 "LPT1 does not exist; printer ports here: LPT2 (set LABELLPT_PORT=LPT2), COM9 (set "
                 "LABELLPT_PORT=COM9), COM10 (set LABELLPT_PORT=COM10)"},
-        Missing{"com1:", "COM4", {"LPT1", "COM3"},
-                "COM4 does not exist; printer ports here: COM3 (set LABELCOM_PORT=COM3), LPT1 (set LABELCOM_PORT=LPT1)"},
-        Missing{"lpt1:", R"(\\.\USBPRINT)", {"C:", "NUL"},
-                R"(\\.\USBPRINT does not exist; no printer port found here: is the printer plugged in and switched on?)"}));
+        Missing{
+            "com1:",
+            "COM4",
+            {"LPT1", "COM3"},
+            "COM4 does not exist; printer ports here: COM3 (set LABELCOM_PORT=COM3), LPT1 (set LABELCOM_PORT=LPT1)"},
+        Missing{
+            "lpt1:",
+            R"(\\.\USBPRINT)",
+            {"C:", "NUL"},
+            R"(\\.\USBPRINT does not exist; no printer port found here: is the printer plugged in and switched on?)"}));
 
 }  // namespace
 }  // namespace label::platform
