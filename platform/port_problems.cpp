@@ -80,9 +80,9 @@ std::string groupOf(std::string_view path, const std::filesystem::path& root) {
         std::istringstream fields(line);  // name:password:id:members
         std::string name;
         std::string password;
-        std::string id;
-        std::getline(std::getline(std::getline(fields, name, ':'), password, ':'), id, ':');
-        if (id == std::to_string(status.st_gid)) {
+        std::string groupId;
+        std::getline(std::getline(std::getline(fields, name, ':'), password, ':'), groupId, ':');
+        if (groupId == std::to_string(status.st_gid)) {
             return name;
         }
     }
