@@ -17,6 +17,7 @@
 // line that does not reach the port in full is counted as lost and told to
 // the DeliveryReport, which speaks to the operator.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -25,6 +26,13 @@
 #include "delivery_report.h"
 
 namespace label {
+
+// How long a port may keep the operator waiting for one write, and again for
+// the drain before it is let go; a port that has used it up gets no more
+// until a write goes through whole. What the operator is told then.
+inline constexpr std::chrono::seconds portWriteTimeout{5};
+inline constexpr std::string_view portTimedOut =
+    "the port took nothing for 5 seconds (is the printer off line, out of paper or busy?)";
 
 class PortDevice {
 public:

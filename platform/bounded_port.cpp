@@ -3,12 +3,6 @@
 #include <algorithm>
 
 namespace label::platform {
-namespace {
-
-constexpr std::string_view stallWords =
-    "the port took nothing for 5 seconds (is the printer off line, out of paper or busy?)";
-
-}  // namespace
 
 std::size_t BoundedPort::write(std::string_view bytes) {
     if (broken_ || bytes.empty()) {
@@ -22,7 +16,7 @@ std::size_t BoundedPort::write(std::string_view bytes) {
     } else {
         stalled_ = taken < bytes.size();
         if (stalled_) {
-            problem_ = stallWords;
+            problem_ = portTimedOut;
         }
     }
     return taken;

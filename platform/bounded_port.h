@@ -22,7 +22,7 @@
 
 namespace label::platform {
 
-inline constexpr std::chrono::milliseconds writePatience{5000};
+inline constexpr std::chrono::milliseconds writePatience{portWriteTimeout};
 // A port never says what it would take without waiting: a serial line's write
 // stays pending until the bytes are out. This is long enough for a working
 // line to send a command, short enough not to be felt at each line end.

@@ -11,6 +11,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "printer_channel.h"
+
 namespace label::platform {
 namespace {
 
@@ -139,7 +141,7 @@ std::string describePortError(int error, std::string_view path, std::string_view
     case EAGAIN:
     case EINTR:
     case ETIMEDOUT:
-        return "the port took nothing for 5 seconds (is the printer off line, out of paper or busy?)";
+        return std::string(portTimedOut);
     default:
         return std::strerror(error);
     }

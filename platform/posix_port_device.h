@@ -28,8 +28,6 @@
 
 namespace label::platform {
 
-inline constexpr auto portWriteTimeout = std::chrono::seconds(5);
-
 // Takes over `fd`, opened on `path` for the port called `deviceName`.
 std::unique_ptr<PortDevice> makePortDevice(int fd, std::string path, std::string_view deviceName);
 
