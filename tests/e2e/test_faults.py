@@ -21,6 +21,7 @@ import pexpect.popen_spawn
 import pytest
 
 from support.expectations import ENTRIES
+from support.pipes import fill, read_all
 from support.programs import PROGRAMS, clear_path, run_piped
 from support.screens import CLEAR, EVERY_CHOICE, MENU, PAGE_MODE, sends, shows
 
@@ -95,33 +96,6 @@ def test_a_port_that_cannot_be_written_leaves_the_dialogue_unchanged(port_of, pr
     assert result.seconds < 3
 
 
-def stall(fifo):
-    """Opens a reader on `fifo` and fills the pipe; returns the reader."""
-    reader = os.open(fifo, os.O_RDONLY | os.O_NONBLOCK)
-    writer = os.open(fifo, os.O_WRONLY | os.O_NONBLOCK)
-    try:
-        while True:
-            os.write(writer, b"." * 4096)
-    except BlockingIOError:
-        pass
-    try:
-        while True:
-            os.write(writer, b".")
-    except BlockingIOError:
-        os.close(writer)
-    return reader
-
-
-def read_all(fd):
-    chunks = []
-    try:
-        while chunk := os.read(fd, 65536):
-            chunks.append(chunk)
-    except BlockingIOError:
-        pass
-    return b"".join(chunks)
-
-
 def spawn_piped(program):
     """The program with pipes for its console, its output all kept in `log`;
     its standard error goes to the file `errors` (pexpect would mix it in)."""
@@ -160,7 +134,7 @@ def test_a_stalled_port_costs_one_wait_and_is_retried(port_of, program, delivere
     afresh with the next cycle."""
     port = port_of(program).make_file()
     working, _ = working_run(port, program, LEAD[program] + b"5\n1\n9\n")
-    reader = stall(port.make_fifo().path)
+    reader, _ = fill(port.make_fifo().path)
     child = spawn_piped(program)
     child.send(LEAD[program])
     child.expect_exact(MENU[program])

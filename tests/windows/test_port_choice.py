@@ -9,6 +9,7 @@ import subprocess
 import pytest
 
 from conftest import WINE64, executable, on_windows_console
+from support.pipes import fill, read_all
 from support.screens import EVERY_CHOICE_SENT, MENU
 from test_under_wine import every_choice_run
 
@@ -94,31 +95,6 @@ def test_a_port_another_program_holds_is_said_so(ports, folder):
     assert (run.status, received(ports)) == (1, {})
     assert run.errors.decode().splitlines()[0].endswith(
         ": another program (for instance the print spooler) holds the port")
-
-
-def fill(fifo):
-    """Opens a reader on `fifo` and fills the pipe; gives the reader and what went in."""
-    reader = os.open(fifo, os.O_RDONLY | os.O_NONBLOCK)
-    writer = os.open(fifo, os.O_WRONLY | os.O_NONBLOCK)
-    filler = bytearray()
-    for size in (4096, 1):
-        try:
-            while True:
-                filler += b"." * os.write(writer, b"." * size)
-        except BlockingIOError:
-            pass
-    os.close(writer)
-    return reader, bytes(filler)
-
-
-def read_all(fd):
-    chunks = []
-    try:
-        while chunk := os.read(fd, 65536):
-            chunks.append(chunk)
-    except BlockingIOError:
-        pass
-    return b"".join(chunks)
 
 
 def test_a_printer_that_takes_nothing_costs_one_wait(ports, folder):
