@@ -66,6 +66,28 @@ bool skipSpace(Console& console) {
     return console.peekByte() != endOfInput;
 }
 
+// Adds the digits that follow, in `base`, to `magnitude`; false if none did.
+bool takeDigits(NumberScan& scan, int base, std::int64_t& magnitude) {
+    bool anyDigit = false;
+    while (const int byte = scan.takeIf([base](int next) { return digitValue(next, base) >= 0; })) {
+        anyDigit = true;
+        magnitude = magnitude * base + digitValue(byte, base);
+    }
+    return anyDigit;
+}
+
+// No digit came. Only a sign can have been taken: it is given back, as a
+// stream does, and the input is marked failed.
+ReadOutcome refuse(Console& console, int sign, std::int32_t& value) {
+    const bool ended = console.peekByte() == endOfInput;
+    if (sign != 0) {
+        console.putBack(std::string(1, static_cast<char>(sign)));
+    }
+    value = 0;
+    console.markFailed();
+    return ended ? ReadOutcome::ended : ReadOutcome::notANumber;
+}
+
 }  // namespace
 
 ReadOutcome readFormatted(Console& console, std::int32_t& value) {
@@ -79,25 +101,13 @@ ReadOutcome readFormatted(Console& console, std::int32_t& value) {
     NumberScan scan(console);
     const int sign = scan.takeIf(isSign);
     int base = decimal;
-    bool anyDigit = false;
-    if (scan.takeIf(isZero) != 0) {
-        anyDigit = true;
+    const bool leadingZero = scan.takeIf(isZero) != 0;
+    if (leadingZero) {
         base = scan.takeIf(isHexMark) != 0 ? hexadecimal : octal;
     }
     std::int64_t magnitude = 0;
-    while (const int byte = scan.takeIf([base](int next) { return digitValue(next, base) >= 0; })) {
-        anyDigit = true;
-        magnitude = magnitude * base + digitValue(byte, base);
-    }
-    if (!anyDigit) {
-        // Only a sign can have been taken: give it back, as a stream does.
-        const bool ended = console.peekByte() == endOfInput;
-        if (sign != 0) {
-            console.putBack(std::string(1, static_cast<char>(sign)));
-        }
-        value = 0;
-        console.markFailed();
-        return ended ? ReadOutcome::ended : ReadOutcome::notANumber;
+    if (!takeDigits(scan, base, magnitude) && !leadingZero) {
+        return refuse(console, sign, value);
     }
     value = clampToInt32(sign == '-' ? -magnitude : magnitude);
     return ReadOutcome::number;
