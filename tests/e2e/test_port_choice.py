@@ -6,11 +6,13 @@ import grp
 import os
 import shutil
 import subprocess
+import tempfile
 import termios
+from pathlib import Path
 
 import pytest
 
-from support.programs import PORT_PATHS, PROGRAMS, clear_path
+from support.programs import PROGRAMS
 
 VARIABLE = {"labellpt": "LABELLPT_PORT", "labelcom": "LABELCOM_PORT"}
 LEAD = {"labellpt": b"", "labelcom": b"2\n"}
@@ -55,13 +57,12 @@ def as_nobody():
 
 @pytest.fixture
 def chosen():
-    """A path beside the compiled-in ports (a user without rights there can
-    still reach it), cleared away afterwards."""
-    path = PORT_PATHS["lpt1"].parent / "chosen"
-    path.parent.mkdir(parents=True, exist_ok=True)
-    clear_path(path)
-    yield path
-    clear_path(path)
+    """A path in a folder of its own that any user can reach (the build
+    tree may lie where another user cannot), cleared away afterwards."""
+    folder = Path(tempfile.mkdtemp(prefix="label-port-"))
+    folder.chmod(0o755)
+    yield folder / "chosen"
+    shutil.rmtree(folder)
 
 
 def owned_by_lp(path):
