@@ -75,10 +75,10 @@ bool runCycle(ActionContext& context) {
 
 // A per-cycle channel is opened before the menu and closed once the choice
 // has run, so everything the choice sent is at the port before the next menu.
-void runCycles(ActionContext& context) {
+void runCycles(ActionContext& context, DeliveryReport& report) {
     const bool perCycle = context.profile.channelLifetime == ChannelLifetime::oneMenuCycle;
     for (bool goOn = true; goOn;) {
-        context.report.startChoice();
+        report.startChoice();
         if (perCycle) {
             context.channel.open(context.profile.deviceName);
         }
@@ -95,12 +95,12 @@ int runMenuLoop(const PortProfile& profile, Console& console, PortOpener& ports)
     DeliveryReport report(profile.programName, console);
     PrinterChannel channel(ports, report);
     Settings settings;
-    ActionContext context{console, channel, report, settings, profile};
+    ActionContext context{console, channel, settings, profile};
     if (profile.channelLifetime == ChannelLifetime::wholeRun) {
         channel.open(profile.deviceName);
     }
     try {
-        runCycles(context);
+        runCycles(context, report);
     } catch (const InputEnded&) {
         // Nothing more can be typed: end as any other way out does.
     }

@@ -37,7 +37,6 @@ struct Settings {
 struct ActionContext {
     Console& console;
     PrinterChannel& channel;
-    DeliveryReport& report;
     Settings& settings;
     const PortProfile& profile;
 };

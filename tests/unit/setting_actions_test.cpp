@@ -49,7 +49,7 @@ TEST_P(SettingAction, ShowsItsDialogueAndSendsTheEnteredValues) {
     PrinterChannel channel(ports, report);
     channel.open(c.profile->deviceName);
     Settings settings;
-    ActionContext context{rig.console, channel, report, settings, *c.profile};
+    ActionContext context{rig.console, channel, settings, *c.profile};
     c.action(context);
     rig.console.flush();
     const Values values = dialogueValues(c);
