@@ -60,7 +60,9 @@ public:
           terminal_(::isatty(fd) != 0),
           device_(!terminal_ && isDevice(fd)) {}
     ~PosixPort() override {
-        if (terminal_ && !drained_) {
+        // Only what a stalled line still holds is dropped: a line that took
+        // its bytes may still be sending those of earlier menu cycles.
+        if (terminal_ && stalled_) {
             ::tcflush(fd_, TCOFLUSH);
         }
         const DeadlineAlarm alarm(letGoBy_);
@@ -100,12 +102,12 @@ public:
 
     bool drain() override {
         letGoBy_ = Clock::now() + patience();
-        drained_ = terminal_ ? outputDrained(fd_, letGoBy_) : !device_ || waitWritable(fd_, letGoBy_);
-        if (!drained_ && !ended_) {
+        const bool drained = terminal_ ? outputDrained(fd_, letGoBy_) : !device_ || waitWritable(fd_, letGoBy_);
+        if (!drained && !ended_) {
             stalled_ = true;
             problem_ = describePortError(ETIMEDOUT, path_, deviceName_);
         }
-        return drained_;
+        return drained;
     }
 
     [[nodiscard]] std::string problem() const override { return problem_; }
@@ -140,7 +142,6 @@ private:
     std::string problem_;
     bool stalled_ = false;
     bool ended_ = false;
-    bool drained_ = false;
     // When closing may no longer wait: the drain's deadline, or at once.
     Clock::time_point letGoBy_{};
 };
