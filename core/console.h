@@ -8,6 +8,8 @@
 //   printBlank  appends a line end alone, then flushes
 //   printError  writes one line on the error console at once; the dialogue's
 //               own text is not flushed for it
+//   writeErrorLine(errors, line)   the one road to the error console, which
+//               printError and the platforms' own words about ports take
 //   clearScreen runs "cls"; pending text is NOT flushed first, so text left
 //               pending just before a clear shows on the cleared screen
 //   peekByte / takeByte / putBack   the input, one byte at a time
@@ -33,6 +35,9 @@ public:
     virtual ~ConsoleOutput() = default;
     virtual void write(std::string_view bytes) = 0;
 };
+
+// One line, with its line end, in one write.
+void writeErrorLine(ConsoleOutput& errors, std::string_view line);
 
 class Shell {
 public:

@@ -45,16 +45,16 @@ TEST_P(SettingAction, ShowsItsDialogueAndSendsTheEnteredValues) {
     const SettingCase& c = GetParam();
     ConsoleRig rig(c.typed);
     RecordingPorts ports;
-    DeliveryReport report(c.profile->programName, rig.console);
+    DeliveryReport report(portKind(c.profile->port).program, rig.console);
     PrinterChannel channel(ports, report);
-    channel.open(c.profile->deviceName);
+    channel.open(c.profile->port);
     Settings settings;
     ActionContext context{rig.console, channel, settings, *c.profile};
     c.action(context);
     rig.console.flush();
     const Values values = dialogueValues(c);
     EXPECT_EQ(rig.screen.text, shown(std::string(c.choice) + " shows", values));
-    EXPECT_EQ(ports.at(c.profile->deviceName).received, expected(std::string(c.choice) + " sends", values));
+    EXPECT_EQ(ports.at(c.profile->port).received, expected(std::string(c.choice) + " sends", values));
 }
 
 const PortProfile* const parallel = &parallelProfile;
