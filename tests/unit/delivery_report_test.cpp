@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <string>
 
+#include "case_names.h"
 #include "expectations.h"
 #include "fakes.h"
 #include "menu_loop.h"
@@ -29,6 +29,8 @@ struct DeliveryCase {
     const char* said;
     int status;
 };
+
+void PrintTo(const DeliveryCase& c, std::ostream* out) { *out << c.name; }
 
 class Delivery : public ::testing::TestWithParam<DeliveryCase> {};
 
@@ -90,13 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    "labellpt: the printer on lpt1: did not get the last command: {port stalled}\n"
                                    "labellpt: 1 of 1 command lines did not reach the printer on lpt1:\n",
                                    1}),
-    [](const ::testing::TestParamInfo<DeliveryCase>& run) {
-        std::string name = run.param.name;
-        for (char& c : name) {
-            c = std::isalnum(static_cast<unsigned char>(c)) != 0 ? c : '_';
-        }
-        return name;
-    });
+    caseName<DeliveryCase>);
 
 }  // namespace
 }  // namespace label::testing

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "case_names.h"
 #include "expectations.h"
 #include "fakes.h"
 
@@ -36,13 +37,17 @@ TEST_P(OneStepAction, SendsItsCommandAndConfirmsAboveTheNextMenu) {
     EXPECT_EQ(run.status, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Choices, OneStepAction, ::testing::Values(1, 2, 5, 6, 7));
+INSTANTIATE_TEST_SUITE_P(Choices, OneStepAction, ::testing::Values(1, 2, 5, 6, 7), caseName<int>);
 
 struct EndCase {
     const char* script;
     const PortProfile* profile;
     const char* leaving;  // what the run shows after the menu, if anything
 };
+
+void PrintTo(const EndCase& c, std::ostream* out) {
+    *out << portKind(c.profile->port).program << " \"" << escaped(c.script) << '"';
+}
 
 class EndOfRun : public ::testing::TestWithParam<EndCase> {};
 
@@ -58,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(Answers, EndOfRun,
                                            EndCase{"9\n", &wholeRun, "screen clear"},
                                            EndCase{"0\n", &perCycle, nullptr}, EndCase{"-1\n", &wholeRun, nullptr},
                                            EndCase{"10\n", &perCycle, nullptr}, EndCase{"x\n", &perCycle, nullptr},
-                                           EndCase{"", &wholeRun, nullptr}, EndCase{"\n  \n", &perCycle, nullptr}));
+                                           EndCase{"", &wholeRun, nullptr}, EndCase{"\n  \n", &perCycle, nullptr}),
+                         caseName<EndCase>);
 
 TEST(MenuLoop, EndOfInputAfterAChoiceEndsTheRunInsteadOfRepeatingIt) {
     const RecordedRun run(menuLoop(perCycle), "1");

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "case_names.h"
+#include "expectations.h"
+
 namespace label::platform {
 namespace {
 
@@ -71,19 +74,22 @@ struct ErrorCase {
     std::string said;
 };
 
+void PrintTo(const ErrorCase& c, std::ostream* out) { *out << std::strerror(c.error); }
+
 class OtherErrors : public ::testing::TestWithParam<ErrorCase> {};
 
 TEST_P(OtherErrors, AreSaidInTheSystemsWordsWithAHintWhereTheCauseIsUsual) {
-    EXPECT_EQ(describePortError(GetParam().error, "/dev/lp0", PortKind::parallel, "/nonexistent"), GetParam().said);
+    EXPECT_EQ(describePortError(GetParam().error, "/dev/lp0", PortKind::parallel, "/nonexistent"),
+              testing::filled(GetParam().said));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Errors, OtherErrors,
     ::testing::Values(ErrorCase{EBUSY, std::string(std::strerror(EBUSY)) +
                                            " (another program, such as the print spooler, holds the port)"},
-                      ErrorCase{EAGAIN,
-                                "the port took nothing for 5 seconds (is the printer off line, out of paper or busy?)"},
-                      ErrorCase{EIO, std::strerror(EIO)}, ErrorCase{ENODEV, std::strerror(ENODEV)}));
+                      ErrorCase{EAGAIN, "{port stalled}"}, ErrorCase{EIO, std::strerror(EIO)},
+                      ErrorCase{ENODEV, std::strerror(ENODEV)}),
+    testing::caseName<ErrorCase>);
 
 }  // namespace
 }  // namespace label::platform

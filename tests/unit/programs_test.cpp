@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "case_names.h"
 #include "expectations.h"
 #include "fakes.h"
 #include "parallel_program.h"
@@ -23,6 +24,8 @@ struct PreparationCase {
     const char* preparation;
 };
 
+void PrintTo(const PreparationCase& c, std::ostream* out) { *out << "answer " << c.answer; }
+
 class SerialPreparation : public ::testing::TestWithParam<PreparationCase> {};
 
 TEST_P(SerialPreparation, RunsTheFourCommandsOnlyForAnswerOne) {
@@ -36,7 +39,8 @@ INSTANTIATE_TEST_SUITE_P(Answers, SerialPreparation,
                          ::testing::Values(PreparationCase{"1", "[pause][mode com1:96,N,8,1][pause][cls]"},
                                            PreparationCase{"01", "[pause][mode com1:96,N,8,1][pause][cls]"},
                                            PreparationCase{"2", ""}, PreparationCase{"0", ""},
-                                           PreparationCase{"7", ""}));
+                                           PreparationCase{"7", ""}),
+                         caseName<PreparationCase>);
 
 TEST(SerialProgram, ANonNumberAnswerShowsTheMenuOnceAndEnds) {
     const RecordedRun run(runSerialProgram, "x\n1\n");

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "expectations.h"
 #include "fakes.h"
 #include "parallel_program.h"
@@ -37,6 +38,10 @@ Values dialogueValues(const SettingCase& c) {
         values["signed offset"] = (offset->second.starts_with('-') ? "" : "+") + offset->second;
     }
     return values;
+}
+
+void PrintTo(const SettingCase& c, std::ostream* out) {
+    *out << c.choice << " " << portKind(c.profile->port).program << " \"" << escaped(c.typed) << '"';
 }
 
 class SettingAction : public ::testing::TestWithParam<SettingCase> {};
@@ -88,7 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
                                   serial,
                                   "1 2 -2147483648",
                                   {{"distance", "1"}, {"thickness", "2"}, {"offset", "-2147483648"}},
-                                  {}}));
+                                  {}}),
+    caseName<SettingCase>);
 
 INSTANTIATE_TEST_SUITE_P(
     Retries, SettingAction,
@@ -111,7 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
                                   parallel,
                                   "5\n6.5\n-7\n",
                                   {{"distance", "5"}, {"thickness", "6"}, {"offset", "-7"}},
-                                  {"offset"}}));
+                                  {"offset"}}),
+    caseName<SettingCase>);
 
 }  // namespace
 }  // namespace label::testing
