@@ -77,8 +77,9 @@ std::string missingHint(std::string_view path, PortKind kind, const std::filesys
     const PortKindFacts& facts = portKind(kind);
     std::vector<std::string> choices;
     for (const auto& port : portsPresent(kind, root)) {
-        choices.push_back(port + " (" + std::string(facts.variable) + "=" + port + " " + std::string(facts.program) +
-                          ")");
+        choices.push_back(port);
+        choices.back().append(" (").append(facts.variable).append("=").append(port);
+        choices.back().append(" ").append(facts.program).append(")");
     }
     return missingPortWords(path, choices);
 }

@@ -118,7 +118,8 @@ std::string missingPortWords(std::string_view name, PortKind kind, const std::ve
     const std::string_view variable = portKind(kind).variable;
     std::vector<std::string> choices;
     for (const auto& port : portsAmong(deviceNames, name, defaultPortName(kind).substr(0, prefixLength))) {
-        choices.push_back(port + " (set " + std::string(variable) + "=" + port + ")");
+        choices.push_back(port);
+        choices.back().append(" (set ").append(variable).append("=").append(port).append(")");
     }
     return label::missingPortWords(name, choices);
 }
