@@ -1,7 +1,6 @@
 #include "port_kinds.h"
 
 #include <array>
-#include <cstdlib>
 
 namespace label {
 namespace {
@@ -17,16 +16,7 @@ constexpr PortKindFacts parallel{"labellpt", "LABELLPT_PORT", "lpt1:", "lp", par
 
 }  // namespace
 
-const PortKindFacts& portKind(PortKind kind) {
-    switch (kind) {
-    case PortKind::serial:
-        return serial;
-    case PortKind::parallel:
-        return parallel;
-    }
-    // Only a value cast from outside the enumeration comes here.
-    std::abort();
-}
+const PortKindFacts& portKind(PortKind kind) { return byKind(kind, serial, parallel); }
 
 std::string missingPortWords(std::string_view name, const std::vector<std::string>& choices) {
     const std::string missing = std::string(name) + " does not exist; ";

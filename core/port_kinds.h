@@ -16,6 +16,7 @@
 // The platforms add only what is theirs: the compiled-in path (POSIX), the
 // port names the system knows (Windows).
 
+#include <cstdlib>
 #include <span>
 #include <string>
 #include <string_view>
@@ -41,6 +42,21 @@ struct PortKindFacts {
 };
 
 const PortKindFacts& portKind(PortKind kind);
+
+// The one of the values given, in the order of PortKind, that belongs to
+// `kind`: how a platform adds what is its own to a kind. A kind added later
+// fails the build here (-Wswitch) until every caller has its value.
+template <typename Value>
+Value& byKind(PortKind kind, Value& serial, Value& parallel) {
+    switch (kind) {
+    case PortKind::serial:
+        return serial;
+    case PortKind::parallel:
+        return parallel;
+    }
+    // Only a value cast from outside the enumeration comes here.
+    std::abort();
+}
 
 // What the operator is told when the port `name` does not exist: the ports
 // there are, each as `choices` gives it with the way to choose it, or that

@@ -19,21 +19,14 @@
 namespace label::platform {
 namespace {
 
-std::string_view compiledPath(PortKind kind) {
-    switch (kind) {
-    case PortKind::serial:
-        return LABEL_COM1_PATH;
-    case PortKind::parallel:
-        return LABEL_LPT1_PATH;
-    }
-    std::abort();
-}
+constexpr std::string_view serialPath = LABEL_COM1_PATH;
+constexpr std::string_view parallelPath = LABEL_LPT1_PATH;
 
 // The operator may lead a port elsewhere for one run (a USB printer, a USB
 // serial adapter); unset or empty, the compiled-in path holds.
 std::string portPath(PortKind kind) {
     const char* chosen = std::getenv(std::string(portKind(kind).variable).c_str());  // NOLINT(concurrency-mt-unsafe)
-    return chosen != nullptr && *chosen != '\0' ? chosen : std::string(compiledPath(kind));
+    return chosen != nullptr && *chosen != '\0' ? chosen : std::string(byKind(kind, serialPath, parallelPath));
 }
 
 int openPortPath(std::string_view path) {

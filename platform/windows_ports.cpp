@@ -200,19 +200,9 @@ std::optional<std::string> WindowsPorts::serialPreparation() {
     return shell_commands::prepareSerialPortNamed(choice.modeName);
 }
 
-WindowsPorts::ChosenPort& WindowsPorts::chosen(PortKind kind) {
-    switch (kind) {
-    case PortKind::serial:
-        return serial_;
-    case PortKind::parallel:
-        return parallel_;
-    }
-    std::abort();
-}
-
 // The port chosen for `kind`; a refused choice is said the first time.
 const PortChoice& WindowsPorts::use(PortKind kind) {
-    ChosenPort& port = chosen(kind);
+    ChosenPort& port = byKind(kind, serial_, parallel_);
     if (!port.choice.refusal.empty() && !port.refusalSaid) {
         port.refusalSaid = true;
         say(kind, port.choice.refusal);

@@ -38,7 +38,6 @@ private:
         bool refusalSaid = false;
     };
 
-    ChosenPort& chosen(PortKind kind);
     const PortChoice& use(PortKind kind);
     void say(PortKind kind, std::string_view words);
 
