@@ -45,19 +45,13 @@ std::string applySerialSettings(int fd) {
     if (::tcgetattr(fd, &settings) != 0) {
         return errno == ENOTTY ? "not a serial line" : std::strerror(errno);
     }
-    if (holdTerminal(fd) != 0) {
-        return std::strerror(EBUSY);
-    }
     settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
     settings.c_cflag |= CS8 | CREAD | CLOCAL;
     settings.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     ::cfsetispeed(&settings, B9600);
     ::cfsetospeed(&settings, B9600);
-    const int applied = ::tcsetattr(fd, TCSANOW, &settings);
-    const int error = errno;
-    releaseTerminal(fd);
-    if (applied != 0) {
-        return std::strerror(error);
+    if (::tcsetattr(fd, TCSANOW, &settings) != 0) {
+        return std::strerror(errno);
     }
     // tcsetattr succeeds when any one setting took: check them all.
     termios taken{};
@@ -100,7 +94,9 @@ void PosixPorts::prepareSerialPort() {
     if (fd < 0) {
         problem = std::strerror(errno);
     } else {
-        problem = applySerialSettings(fd);
+        // A line another program holds is left as it is.
+        problem = holdTerminal(fd) != 0 ? std::strerror(EBUSY) : applySerialSettings(fd);
+        releaseTerminal(fd);
         const DeadlineAlarm alarm(Clock::now() + writePatience);
         ::close(fd);
     }
