@@ -31,7 +31,9 @@ void Console::flush() {
     }
 }
 
-void Console::printError(std::string_view line) { errors_.write(std::string(line) + "\n"); }
+void writeErrorLine(ConsoleOutput& errors, std::string_view line) { errors.write(std::string(line) + "\n"); }
+
+void Console::printError(std::string_view line) { writeErrorLine(errors_, line); }
 
 void Console::clearScreen() { runShellCommand(shell_commands::clearScreen); }
 

@@ -8,6 +8,8 @@
 //   printBlank  appends a line end alone, then flushes
 //   printError  writes one line on the error console at once; the dialogue's
 //               own text is not flushed for it
+//   writeErrorLine(errors, line)   the one road to the error console, which
+//               printError and the platforms' own words about ports take
 //   clearScreen runs "cls"; pending text is NOT flushed first, so text left
 //               pending just before a clear shows on the cleared screen
 //   peekByte / takeByte / putBack   the input, one byte at a time
@@ -34,6 +36,9 @@ public:
     virtual void write(std::string_view bytes) = 0;
 };
 
+// One line, with its line end, in one write.
+void writeErrorLine(ConsoleOutput& errors, std::string_view line);
+
 class Shell {
 public:
     virtual ~Shell() = default;
@@ -44,7 +49,10 @@ public:
 class Console {
 public:
     // Text is handed on once MORE than this is pending, so a long prompt
-    // written in one piece still reaches the console in one write.
+    // written in one piece still reaches the console in one write. This
+    // reproduces the console stream's 512-byte buffer, which spills only
+    // when full and then more; the printer channel's buffer of the same size
+    // hands on at exactly 512 (printer_channel.h).
     static constexpr std::size_t pendingCapacity = 512;
 
     Console(ConsoleInput& input, ConsoleOutput& output, Shell& shell, ConsoleOutput& errors);
@@ -64,9 +72,11 @@ public:
     int takeByte();
     void putBack(std::string_view bytes);
 
-    // Sticky until cleared: only the number entry's retry clears it. That is
-    // why a non-number answer to labelcom's first question shows the menu
-    // once and then ends the run: the menu's read fails at once.
+    // Sticky until cleared: only the number entry's retry clears it. This
+    // reproduces the input stream's failed state, which the programs never
+    // cleared after labelcom's first question: a non-number answer there
+    // shows the menu once and then ends the run, as the menu's read fails at
+    // once.
     [[nodiscard]] bool inputFailed() const { return failed_; }
     void markFailed() { failed_ = true; }
     void clearFailed() { failed_ = false; }

@@ -80,7 +80,7 @@ void runCycles(ActionContext& context, DeliveryReport& report) {
     for (bool goOn = true; goOn;) {
         report.startChoice();
         if (perCycle) {
-            context.channel.open(context.profile.deviceName);
+            context.channel.open(context.profile.port);
         }
         goOn = runCycle(context);
         if (perCycle) {
@@ -92,12 +92,12 @@ void runCycles(ActionContext& context, DeliveryReport& report) {
 }  // namespace
 
 int runMenuLoop(const PortProfile& profile, Console& console, PortOpener& ports) {
-    DeliveryReport report(profile.programName, console);
+    DeliveryReport report(portKind(profile.port).program, console);
     PrinterChannel channel(ports, report);
     Settings settings;
     ActionContext context{console, channel, settings, profile};
     if (profile.channelLifetime == ChannelLifetime::wholeRun) {
-        channel.open(profile.deviceName);
+        channel.open(profile.port);
     }
     try {
         runCycles(context, report);

@@ -2,12 +2,13 @@
 
 // The main loop both programs share: show the nine choices, read one, run it,
 // until the operator leaves. What differs between the programs is all in the
-// PortProfile.
+// PortProfile and in the facts of its kind of port (port_kinds.h).
 
 #include <cstdint>
 #include <string_view>
 
 #include "console.h"
+#include "port_kinds.h"
 #include "printer_channel.h"
 
 namespace label {
@@ -16,8 +17,7 @@ enum class ChannelLifetime { wholeRun, oneMenuCycle };
 enum class LeavingStyle { clearScreen, sayGoodbye };
 
 struct PortProfile {
-    std::string_view programName;
-    std::string_view deviceName;
+    PortKind port;
     ChannelLifetime channelLifetime;
     int blankLinesAfterTitle;
     LeavingStyle leaving;

@@ -36,6 +36,9 @@ std::int32_t clampToInt32(std::int64_t value) {
 }
 
 // Takes bytes for one number from the console, never more than 15 in all.
+// The 15 is deliberate: it reproduces the runtime's formatted read, which
+// scans a number into a buffer of that size and leaves the rest in the input
+// ("1234567890123456" reads as 123456789012345, clamped, and leaves "6").
 class NumberScan {
 public:
     explicit NumberScan(Console& console) : console_(console) {}

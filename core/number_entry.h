@@ -20,9 +20,11 @@ namespace label {
 
 enum class ReadOutcome { number, notANumber, ended };
 
-// Reads into `value`. On notANumber after scanning, `value` becomes 0 and the
-// console's failed mark is set; a read that fails at once (mark already set) or
-// at the end of input leaves `value` as it was.
+// Reads into `value`. A read that fails at once (mark already set), or finds
+// the end of input before any character of a number, leaves `value` as it
+// was. One that took a character and found no digit (notANumber, or ended
+// after a lone sign: "-" then the end) sets `value` to 0 and the console's
+// failed mark, and gives the sign back.
 ReadOutcome readFormatted(Console& console, std::int32_t& value);
 
 using RetryTexts = std::span<const std::string_view>;

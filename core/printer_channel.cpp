@@ -1,5 +1,6 @@
 #include "printer_channel.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace label {
@@ -8,10 +9,10 @@ PrinterChannel::PrinterChannel(PortOpener& ports, DeliveryReport& report) : port
 
 PrinterChannel::~PrinterChannel() { close(); }
 
-void PrinterChannel::open(std::string_view deviceName) {
+void PrinterChannel::open(PortKind kind) {
     close();
-    port_ = ports_.open(deviceName);
-    failed_ = port_.device == nullptr;
+    port_ = BoundedPort(ports_.open(kind));
+    failed_ = !port_.isOpen();
 }
 
 void PrinterChannel::writeText(std::string_view text) { append(text); }
@@ -26,65 +27,78 @@ void PrinterChannel::endLine() {
     flush();
 }
 
-// A command without a line end of its own (page mode) ends at the close.
 void PrinterChannel::close() {
-    if (commandStarted_) {
+    if (!queue_.empty() && !queue_.back().ended) {
         endCommand();
     }
     flush();
-    report_.lost(pendingCommands_);
-    if (port_.device != nullptr && unconfirmedCommands_ > 0 && !port_.device->drain()) {
-        report_.lost(unconfirmedCommands_);
-        fault(port_.device->problem());
+    report_.lost(static_cast<std::size_t>(
+        std::count_if(queue_.begin(), queue_.end(), [](const Command& command) { return !command.spoilt; })));
+    if (taken_ > 0 && !port_.drain()) {
+        report_.lost(taken_);
+        fault();
     }
-    port_ = PortOpening{};
-    pending_.clear();
-    failed_ = false;
-    pendingCommands_ = 0;
-    unconfirmedCommands_ = 0;
+    port_ = BoundedPort();
+    queue_.clear();
+    frontTaken_ = 0;
+    taken_ = 0;
+    failed_ = true;
 }
 
+PrinterChannel::Command& PrinterChannel::current() {
+    if (queue_.empty() || queue_.back().ended) {
+        queue_.emplace_back();
+    }
+    return queue_.back();
+}
+
+// Only a channel that has not failed takes bytes, and then the command being
+// written is the only one queued.
 void PrinterChannel::append(std::string_view bytes) {
-    commandStarted_ = true;
+    Command& command = current();
     for (const char byte : bytes) {
         if (failed_) {
-            commandSpoilt_ = true;
+            command.spoilt = true;
             return;
         }
-        pending_.push_back(byte);
-        if (pending_.size() == pendingCapacity) {
+        command.bytes.push_back(byte);
+        if (command.bytes.size() - frontTaken_ == pendingCapacity) {
             flush();
         }
     }
 }
 
 void PrinterChannel::endCommand() {
+    Command& command = current();
+    command.ended = true;
     report_.sent(1);
-    if (commandSpoilt_) {
+    if (command.spoilt) {
         report_.lost(1);
-        fault(port_.device == nullptr ? port_.problem : port_.device->problem());
-    } else {
-        ++pendingCommands_;
+        fault();
     }
-    commandStarted_ = false;
-    commandSpoilt_ = false;
 }
 
 void PrinterChannel::flush() {
-    if (port_.device == nullptr) {
-        return;
-    }
-    if (!pending_.empty()) {
-        pending_.erase(0, port_.device->write(pending_));
-    }
-    if (pending_.empty()) {
-        unconfirmedCommands_ += std::exchange(pendingCommands_, 0);
-    } else if (!failed_) {
-        failed_ = true;
-        fault(port_.device->problem());
+    while (!queue_.empty()) {
+        const Command& front = queue_.front();
+        if (frontTaken_ < front.bytes.size()) {
+            frontTaken_ += port_.write(std::string_view(front.bytes).substr(frontTaken_));
+        }
+        if (frontTaken_ < front.bytes.size()) {
+            if (!std::exchange(failed_, true)) {
+                fault();
+            }
+            return;
+        }
+        if (!front.ended) {
+            return;
+        }
+        taken_ += front.spoilt ? 0 : 1;
+        queue_.pop_front();
+        frontTaken_ = 0;
     }
 }
 
-void PrinterChannel::fault(std::string_view problem) { report_.fault(port_.name, problem); }
+void PrinterChannel::fault() { report_.fault(port_.name(), port_.problem()); }
 
 }  // namespace label

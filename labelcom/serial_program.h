@@ -9,8 +9,7 @@ namespace label {
 // One channel for the whole run: a page-mode command goes out in front of
 // the next command, or at the close.
 inline constexpr PortProfile serialProfile{
-    .programName = "labelcom",
-    .deviceName = "com1:",
+    .port = PortKind::serial,
     .channelLifetime = ChannelLifetime::wholeRun,
     .blankLinesAfterTitle = 1,
     .leaving = LeavingStyle::clearScreen,

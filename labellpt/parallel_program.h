@@ -9,8 +9,7 @@ namespace label {
 // The port is opened afresh for every menu cycle, so a printer switched on
 // or freed between cycles is reached from the next cycle on.
 inline constexpr PortProfile parallelProfile{
-    .programName = "labellpt",
-    .deviceName = "lpt1:",
+    .port = PortKind::parallel,
     .channelLifetime = ChannelLifetime::oneMenuCycle,
     .blankLinesAfterTitle = 2,
     .leaving = LeavingStyle::sayGoodbye,

@@ -3,36 +3,18 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <span>
 #include <sstream>
 #include <system_error>
 
-#include "printer_channel.h"
+#include "bounded_port.h"
 
 namespace label::platform {
 namespace {
 
 using std::string_view_literals::operator""sv;
-
-constexpr std::array<PortKind, 2> kinds{{
-    {"lpt1:", "labellpt", "LABELLPT_PORT", LABEL_LPT1_PATH},
-    {"com1:", "labelcom", "LABELCOM_PORT", LABEL_COM1_PATH},
-}};
-
-// Where ports of a kind appear: a folder, and the start of their names
-// ("" for a folder of links named after the device).
-struct PortPlace {
-    std::string_view folder;
-    std::string_view prefix;
-};
-
-constexpr std::array<PortPlace, 2> printerPlaces{{{"dev/usb", "lp"}, {"dev", "lp"}}};
-constexpr std::array<PortPlace, 4> serialPlaces{
-    {{"dev", "ttyUSB"}, {"dev", "ttyACM"}, {"dev", "ttyS"}, {"dev/serial/by-id", ""}}};
 
 // A device's node (a prefix and its number), or any name in a folder of
 // links (no prefix).
@@ -91,18 +73,15 @@ std::string groupOf(std::string_view path, const std::filesystem::path& root) {
     return {};
 }
 
-std::string missingHint(std::string_view path, const PortKind& kind, const std::filesystem::path& root) {
-    const auto present = portsPresent(kind, root);
-    if (present.empty()) {
-        return std::string(path) +
-               " does not exist; no printer port found here: is the printer plugged in and switched on?";
+std::string missingHint(std::string_view path, PortKind kind, const std::filesystem::path& root) {
+    const PortKindFacts& facts = portKind(kind);
+    std::vector<std::string> choices;
+    for (const auto& port : portsPresent(kind, root)) {
+        choices.push_back(port);
+        choices.back().append(" (").append(facts.variable).append("=").append(port);
+        choices.back().append(" ").append(facts.program).append(")");
     }
-    std::string hint = std::string(path) + " does not exist; printer ports here: ";
-    for (const auto& port : present) {
-        hint.append(&port == present.data() ? "" : ", ").append(port).append(" (").append(kind.variable);
-        hint.append("=").append(port).append(" ").append(kind.program).append(")");
-    }
-    return hint;
+    return missingPortWords(path, choices);
 }
 
 std::string deniedHint(std::string_view path, const std::filesystem::path& root) {
@@ -114,26 +93,19 @@ std::string deniedHint(std::string_view path, const std::filesystem::path& root)
 
 }  // namespace
 
-const PortKind& portKind(std::string_view deviceName) {
-    return deviceName == kinds[1].deviceName ? kinds[1] : kinds[0];
-}
-
-std::vector<std::string> portsPresent(const PortKind& kind, const std::filesystem::path& root) {
+std::vector<std::string> portsPresent(PortKind kind, const std::filesystem::path& root) {
     std::vector<std::string> present;
-    const auto places = kind.deviceName == "com1:"sv ? std::span<const PortPlace>(serialPlaces)
-                                                     : std::span<const PortPlace>(printerPlaces);
-    for (const auto& place : places) {
+    for (const auto& place : portKind(kind).places) {
         const auto found = portsIn(root, place);
         present.insert(present.end(), found.begin(), found.end());
     }
     return present;
 }
 
-std::string describePortError(int error, std::string_view path, std::string_view deviceName,
-                              const std::filesystem::path& root) {
+std::string describePortError(int error, std::string_view path, PortKind kind, const std::filesystem::path& root) {
     switch (error) {
     case ENOENT:
-        return missingHint(path, portKind(deviceName), root);
+        return missingHint(path, kind, root);
     case EACCES:
         return deniedHint(path, root);
     case EBUSY:

@@ -10,7 +10,6 @@
 
 #include "posix_deadline.h"
 #include "posix_io.h"
-#include "posix_ports.h"
 #include "shell_commands.h"
 
 namespace label::platform {
@@ -109,7 +108,11 @@ void waitForOneKey() {
     }
 }
 
-void clearScreen() { writeAll(STDOUT_FILENO, ::isatty(STDOUT_FILENO) != 0 ? "\x1b[H\x1b[2J\x1b[3J"sv : "\f"sv); }
+// Whether the console is a terminal is asked once, at the first clear.
+void clearScreen() {
+    static const bool terminal = ::isatty(STDOUT_FILENO) != 0;
+    writeAll(STDOUT_FILENO, terminal ? "\x1b[H\x1b[2J\x1b[3J"sv : "\f"sv);
+}
 
 void pause() {
     writeAll(STDOUT_FILENO, "Press any key to continue . . . ");
@@ -164,7 +167,7 @@ void PosixShell::run(std::string_view commandLine) {
     } else if (commandLine == shell_commands::pause) {
         pause();
     } else if (commandLine == shell_commands::prepareSerialPort) {
-        prepareSerialPort();
+        prepareSerialPort_();
     }
 }
 

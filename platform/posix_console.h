@@ -3,8 +3,8 @@
 // The operator's side on POSIX systems: the keyboard, the console, and the
 // three command lines the programs use, each done here without starting a
 // process ("cls" writes the terminal's clear sequence, or a form feed to
-// anything else; "pause" waits for one key; "mode ..." prepares the serial
-// port). Any other command line does nothing.
+// anything else; "pause" waits for one key; "mode ..." runs the serial
+// port's preparation it is given). Any other command line does nothing.
 //
 // Ctrl-C, SIGTERM and a hang-up end keyboard input instead of killing the
 // process, so the run ends the ordinary way and a command still pending
@@ -13,6 +13,8 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
+#include <utility>
 
 #include "console.h"
 
@@ -45,7 +47,11 @@ private:
 
 class PosixShell final : public Shell {
 public:
+    explicit PosixShell(std::function<void()> prepareSerialPort) : prepareSerialPort_(std::move(prepareSerialPort)) {}
     void run(std::string_view commandLine) override;
+
+private:
+    std::function<void()> prepareSerialPort_;
 };
 
 }  // namespace label::platform

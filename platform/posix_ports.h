@@ -1,27 +1,36 @@
 #pragma once
 
-// The ports on POSIX systems: "com1:" and "lpt1:" lead to the paths named by
-// LABELCOM_PORT and LABELLPT_PORT or, where those are unset or empty, to the
-// paths compiled in as LABEL_COM1_PATH and LABEL_LPT1_PATH.
+// The ports on POSIX systems: each kind leads to the path its variable
+// (LABELCOM_PORT, LABELLPT_PORT) names or, where that is unset or empty, to
+// the path compiled in as LABEL_COM1_PATH or LABEL_LPT1_PATH.
 //
 // A port is opened without waiting (no carrier, no FIFO reader: the open
 // fails), never created and never truncated, and written at its end. A
-// terminal port gets raw output so that it receives exactly the bytes sent.
-// How the open port is written and let go: posix_port_device.h.
+// terminal port is held by this program alone while it is open, and gets raw
+// output so that it receives exactly the bytes sent; both are undone when it
+// is let go (posix_terminal.h, posix_raw_port.h).
 
 #include <string_view>
 
+#include "console.h"
 #include "printer_channel.h"
 
 namespace label::platform {
 
 class PosixPorts final : public PortOpener {
 public:
-    PortOpening open(std::string_view deviceName) override;
-};
+    explicit PosixPorts(ConsoleOutput& errors) : errors_(errors) {}
 
-// 9600 baud, 8 data bits, no parity, 1 stop bit on the "com1:" port; what
-// went wrong, if anything, goes to standard error as one line.
-void prepareSerialPort();
+    PortOpening open(PortKind kind) override;
+
+    // The serial line set as the operators' "mode com1:96,N,8,1" sets it:
+    // 9600 baud, 8 data bits, no parity, 1 stop bit. These settings are
+    // meant to stay once the program ends, as mode's do; what went wrong, if
+    // anything, goes to standard error as one line.
+    void prepareSerialPort();
+
+private:
+    ConsoleOutput& errors_;
+};
 
 }  // namespace label::platform

@@ -10,8 +10,8 @@ struct System::Parts {
     StandardInput input;
     StandardOutput output{STDOUT_FILENO};
     StandardOutput errors{STDERR_FILENO};
-    PosixShell shell;
-    PosixPorts ports;
+    PosixPorts ports{errors};
+    PosixShell shell{[this] { ports.prepareSerialPort(); }};
 };
 
 System::System() : parts_(std::make_unique<Parts>()) { prepareProcess(); }

@@ -4,9 +4,12 @@
 // the keyboard, the console, the command interpreter and the ports.
 // One System per process; making it prepares the process (standard
 // descriptors kept open, Ctrl-C and the like turned into the end of keyboard
-// input). Destroying it undoes only what would outlive the process: the
-// Windows console's Ctrl-C handler. A terminal mode changed for a single key
-// is put back by the wait itself, on every way out.
+// input), and destroying it undoes that (the Windows console's Ctrl-C
+// handler). Nothing else the programs change outlives them unless it is meant
+// to: the console's mode changed for a single key is put back by the wait
+// itself, on every way out; a terminal port's raw output and its hold are
+// undone when the port is let go; the serial preparation's line settings
+// stay, as the mode command's do.
 
 #include <memory>
 

@@ -52,7 +52,7 @@ void CommandInterpreter::run(std::string_view commandLine) {
     if (commandLine == shell_commands::clearScreen || commandLine == shell_commands::pause) {
         runInInterpreter(std::string(commandLine));
     } else if (commandLine == shell_commands::prepareSerialPort) {
-        if (const auto preparation = ports_.serialPreparation()) {
+        if (const auto preparation = serialPreparation_()) {
             runInInterpreter(*preparation);
         }
     }

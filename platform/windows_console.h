@@ -11,9 +11,12 @@
 // port.
 
 #include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "console.h"
-#include "windows_ports.h"
 
 namespace label::platform {
 
@@ -37,11 +40,15 @@ private:
 
 class CommandInterpreter final : public Shell {
 public:
-    explicit CommandInterpreter(WindowsPorts& ports) : ports_(ports) {}
+    // The command line that prepares the serial port chosen, or nothing.
+    using SerialPreparation = std::function<std::optional<std::string>()>;
+
+    explicit CommandInterpreter(SerialPreparation serialPreparation)
+        : serialPreparation_(std::move(serialPreparation)) {}
     void run(std::string_view commandLine) override;
 
 private:
-    WindowsPorts& ports_;
+    SerialPreparation serialPreparation_;
 };
 
 }  // namespace label::platform

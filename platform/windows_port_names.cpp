@@ -8,11 +8,6 @@
 namespace label::platform {
 namespace {
 
-constexpr std::array<WindowsPortKind, 2> kinds{{
-    {"lpt1:", "labellpt", "LABELLPT_PORT", "LPT1"},
-    {"com1:", "labelcom", "LABELCOM_PORT", "COM1"},
-}};
-
 constexpr std::string_view devicePrefix = R"(\\.\)";
 constexpr std::string_view serialPrefix = "COM";
 constexpr std::size_t prefixLength = 3;
@@ -92,14 +87,18 @@ std::vector<std::string> portsAmong(const std::vector<std::string>& deviceNames,
 
 }  // namespace
 
-const WindowsPortKind& windowsPortKind(std::string_view deviceName) {
-    return deviceName == kinds[1].deviceName ? kinds[1] : kinds[0];
+// "com1:" is COM1: the name without its colon, in upper case.
+std::string defaultPortName(PortKind kind) {
+    const std::string_view deviceName = portKind(kind).deviceName;
+    std::string name(deviceName.substr(0, deviceName.find(':')));
+    std::transform(name.begin(), name.end(), name.begin(), upper);
+    return name;
 }
 
-PortChoice choosePort(const WindowsPortKind& kind, const char* value) {
+PortChoice choosePort(PortKind kind, const char* value) {
     const std::string_view given = value == nullptr ? std::string_view() : std::string_view(value);
     if (given.empty()) {
-        return named(std::string(kind.defaultName), false);
+        return named(defaultPortName(kind), false);
     }
     if (const auto name = portName(given)) {
         return named(*name, true);
@@ -109,25 +108,20 @@ PortChoice choosePort(const WindowsPortKind& kind, const char* value) {
     }
     PortChoice refused;
     refused.name = printable(given);
-    refused.refusal =
-        std::string(kind.variable) + "=" + refused.name + R"( is not a port name: use COMn, LPTn or \\.\name)";
+    refused.refusal = std::string(portKind(kind).variable) + "=" + refused.name +
+                      R"( is not a port name: use COMn, LPTn or \\.\name)";
     refused.fromVariable = true;
     return refused;
 }
 
-std::string missingPortWords(std::string_view name, const WindowsPortKind& kind,
-                             const std::vector<std::string>& deviceNames) {
-    const auto ports = portsAmong(deviceNames, name, kind.defaultName.substr(0, prefixLength));
-    const std::string missing = std::string(name) + " does not exist; ";
-    if (ports.empty()) {
-        return missing + "no printer port found here: is the printer plugged in and switched on?";
+std::string missingPortWords(std::string_view name, PortKind kind, const std::vector<std::string>& deviceNames) {
+    const std::string_view variable = portKind(kind).variable;
+    std::vector<std::string> choices;
+    for (const auto& port : portsAmong(deviceNames, name, defaultPortName(kind).substr(0, prefixLength))) {
+        choices.push_back(port);
+        choices.back().append(" (set ").append(variable).append("=").append(port).append(")");
     }
-    std::string words = missing + "printer ports here: ";
-    for (const auto& port : ports) {
-        words.append(&port == ports.data() ? "" : ", ").append(port);
-        words.append(" (set ").append(kind.variable).append("=").append(port).append(")");
-    }
-    return words;
+    return label::missingPortWords(name, choices);
 }
 
 }  // namespace label::platform

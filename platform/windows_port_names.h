@@ -4,8 +4,8 @@
 // operator is told. Plain text work, built on every system so that the unit
 // tests reach it.
 //
-//   windowsPortKind(deviceName)  "lpt1:" or "com1:": program, variable,
-//                                default port
+//   defaultPortName(kind)        the port its device name has always meant
+//                                here: "COM1", "LPT1"
 //   choosePort(kind, value)      the port the variable's value names; unset
 //                                or empty, the default. COMn and LPTn (any
 //                                case, n from 1) open as \\.\COMn; a path
@@ -20,16 +20,11 @@
 #include <string_view>
 #include <vector>
 
+#include "port_kinds.h"
+
 namespace label::platform {
 
-struct WindowsPortKind {
-    std::string_view deviceName;
-    std::string_view program;
-    std::string_view variable;
-    std::string_view defaultName;
-};
-
-const WindowsPortKind& windowsPortKind(std::string_view deviceName);
+std::string defaultPortName(PortKind kind);
 
 struct PortChoice {
     std::string name;      // as the operator knows it: "COM10", "\\.\X", or the refused value
@@ -40,9 +35,8 @@ struct PortChoice {
 };
 
 // `value` is the variable's, or nullptr where it is unset.
-PortChoice choosePort(const WindowsPortKind& kind, const char* value);
+PortChoice choosePort(PortKind kind, const char* value);
 
-std::string missingPortWords(std::string_view name, const WindowsPortKind& kind,
-                             const std::vector<std::string>& deviceNames);
+std::string missingPortWords(std::string_view name, PortKind kind, const std::vector<std::string>& deviceNames);
 
 }  // namespace label::platform

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bounded_port.h"
+#include "console.h"
 #include "shell_commands.h"
 
 namespace label::platform {
@@ -47,7 +48,7 @@ std::vector<std::string> dosDeviceNames() {
     return {};
 }
 
-std::string openProblem(DWORD error, std::string_view name, const WindowsPortKind& kind) {
+std::string openProblem(DWORD error, std::string_view name, PortKind kind) {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
@@ -93,7 +94,7 @@ public:
     OverlappedPort(const OverlappedPort&) = delete;
     OverlappedPort& operator=(const OverlappedPort&) = delete;
 
-    WriteOutcome write(std::string_view bytes, std::chrono::milliseconds patience) override {
+    RawOutcome write(std::string_view bytes, std::chrono::milliseconds patience) override {
         OVERLAPPED request{};
         // Both offsets at their highest: a file standing in for the port is
         // written at its end. A port has no position and ignores them.
@@ -104,44 +105,55 @@ public:
         if (WriteFile(handle_, bytes.data(), offered, nullptr, &request) == FALSE) {
             const DWORD error = GetLastError();
             if (error != ERROR_IO_PENDING) {
-                return failedAtOnce(request, error);
+                return failedAtOnce(request, error, offered);
             }
             if (WaitForSingleObject(done_, static_cast<DWORD>(patience.count())) != WAIT_OBJECT_0) {
                 CancelIoEx(handle_, &request);
             }
         }
-        return finished(request);
+        return finished(request, offered);
     }
+
+    // Every write has been waited on until the system reported it complete,
+    // or cancelled and its count taken as reported: nothing the port accepted
+    // is still queued on this side. Flushing the port's own buffers would
+    // wait without end on a line held up by flow control; what the port's
+    // hardware still holds is a few bytes that it sends on its own.
+    RawOutcome drain(std::chrono::milliseconds /*patience*/) override { return {}; }
 
     [[nodiscard]] std::string describe(std::uint32_t error) const override { return describeError(error); }
 
 private:
     // What a finished (or cancelled) write took, from the system's report.
     // Waits for a cancel to land: the request and its bytes must outlive it.
-    WriteOutcome finished(OVERLAPPED& request) {
+    RawOutcome finished(OVERLAPPED& request, DWORD offered) {
         DWORD taken = 0;
-        if (GetOverlappedResult(handle_, &request, &taken, TRUE) != FALSE) {
-            return {taken, std::nullopt};
-        }
-        const DWORD error = GetLastError();
-        return {taken, isTimeout(error) ? std::nullopt : std::optional<std::uint32_t>(error)};
+        const bool done = GetOverlappedResult(handle_, &request, &taken, TRUE) != FALSE;
+        return outcome(taken, offered, done ? ERROR_SUCCESS : GetLastError());
     }
 
     // A write refused at once may still have been reported with a count (a
     // parallel port out of paper takes part of it): the system wrote the
     // report only if the request no longer shows as pending.
-    WriteOutcome failedAtOnce(OVERLAPPED& request, DWORD error) {
+    RawOutcome failedAtOnce(OVERLAPPED& request, DWORD error, DWORD offered) {
         if (request.Internal == STATUS_PENDING) {
-            return {0, isTimeout(error) ? std::nullopt : std::optional<std::uint32_t>(error)};
+            return outcome(0, offered, error);
         }
-        return finished(request);
+        return finished(request, offered);
+    }
+
+    // A time-out is the port running out of patience, not a failure.
+    static RawOutcome outcome(DWORD taken, DWORD offered, DWORD error) {
+        const bool failed = error != ERROR_SUCCESS && !isTimeout(error);
+        return {taken, taken == offered && error == ERROR_SUCCESS,
+                failed ? std::optional<std::uint32_t>(error) : std::nullopt};
     }
 
     HANDLE handle_;
     HANDLE done_;
 };
 
-PortOpening openPort(const PortChoice& choice, const WindowsPortKind& kind) {
+PortOpening openPort(const PortChoice& choice, PortKind kind) {
     const HANDLE handle =
         CreateFileA(choice.path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -154,53 +166,52 @@ PortOpening openPort(const PortChoice& choice, const WindowsPortKind& kind) {
         return {nullptr, choice.name, describeError(error)};
     }
     limitWriteTime(handle);
-    return {std::make_unique<BoundedPort>(std::make_unique<OverlappedPort>(handle, done)), choice.name, {}};
+    return {std::make_unique<OverlappedPort>(handle, done), choice.name, {}};
 }
 
-PortChoice chooseFromEnvironment(std::string_view deviceName) {
-    const WindowsPortKind& kind = windowsPortKind(deviceName);
-    return choosePort(kind, std::getenv(std::string(kind.variable).c_str()));
+PortChoice chooseFromEnvironment(PortKind kind) {
+    return choosePort(kind, std::getenv(std::string(portKind(kind).variable).c_str()));
 }
 
 }  // namespace
 
 WindowsPorts::WindowsPorts(ConsoleOutput& errors)
-    : errors_(errors), parallel_{chooseFromEnvironment("lpt1:")}, serial_{chooseFromEnvironment("com1:")} {}
+    : errors_(errors),
+      serial_{chooseFromEnvironment(PortKind::serial)},
+      parallel_{chooseFromEnvironment(PortKind::parallel)} {}
 
-PortOpening WindowsPorts::open(std::string_view deviceName) {
-    const PortChoice& choice = use(deviceName);
-    const WindowsPortKind& kind = windowsPortKind(deviceName);
+PortOpening WindowsPorts::open(PortKind kind) {
+    const PortChoice& choice = use(kind);
     if (choice.path.empty()) {
-        return {nullptr, choice.name, std::string(kind.variable) + " is not a port name"};
+        return {nullptr, choice.name, std::string(portKind(kind).variable) + " is not a port name"};
     }
     return openPort(choice, kind);
 }
 
 std::optional<std::string> WindowsPorts::serialPreparation() {
-    const std::string_view commandLine = shell_commands::prepareSerialPort;
-    const PortChoice& choice = use("com1:");
+    const PortChoice& choice = use(PortKind::serial);
     if (!choice.fromVariable) {
-        return std::string(commandLine);
+        return std::string(shell_commands::prepareSerialPort);
     }
     if (choice.modeName.empty()) {
-        say("com1:", "mode cannot prepare " + choice.name + "; only a port named COMn can be");
+        say(PortKind::serial, "mode cannot prepare " + choice.name + "; only a port named COMn can be");
         return std::nullopt;
     }
-    return "mode " + choice.modeName + std::string(commandLine.substr(commandLine.find(':')));
+    return shell_commands::prepareSerialPortNamed(choice.modeName);
 }
 
-// The port chosen for `deviceName`; a refused choice is said the first time.
-const PortChoice& WindowsPorts::use(std::string_view deviceName) {
-    ChosenPort& chosen = deviceName == windowsPortKind("com1:").deviceName ? serial_ : parallel_;
-    if (!chosen.choice.refusal.empty() && !chosen.refusalSaid) {
-        chosen.refusalSaid = true;
-        say(deviceName, chosen.choice.refusal);
+// The port chosen for `kind`; a refused choice is said the first time.
+const PortChoice& WindowsPorts::use(PortKind kind) {
+    ChosenPort& port = byKind(kind, serial_, parallel_);
+    if (!port.choice.refusal.empty() && !port.refusalSaid) {
+        port.refusalSaid = true;
+        say(kind, port.choice.refusal);
     }
-    return chosen.choice;
+    return port.choice;
 }
 
-void WindowsPorts::say(std::string_view deviceName, std::string_view words) {
-    errors_.write(std::string(windowsPortKind(deviceName).program) + ": " + std::string(words) + "\n");
+void WindowsPorts::say(PortKind kind, std::string_view words) {
+    writeErrorLine(errors_, std::string(portKind(kind).program) + ": " + std::string(words));
 }
 
 }  // namespace label::platform

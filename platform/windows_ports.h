@@ -1,14 +1,15 @@
 #pragma once
 
-// The ports on Windows. "com1:" and "lpt1:" lead to COM1 and LPT1, or to the
-// port that LABELCOM_PORT or LABELLPT_PORT names (windows_port_names.h). A
+// The ports on Windows. Each kind leads to its default port (COM1, LPT1), or to
+// the port that LABELCOM_PORT or LABELLPT_PORT names (windows_port_names.h). A
 // value that names no port is said once on standard error, and that port
 // then never opens.
 //
 // A port is opened for overlapped writing and never created; a file standing
-// in for one is written at its end. Every write is bounded (bounded_port.h):
-// one the port has not finished in time is cancelled, and what the system
-// reports taken counts, even from a write that failed.
+// in for one is written at its end. Every write is given the patience that
+// the bounded port (bounded_port.h) hands it: one the port has not finished
+// in time is cancelled, and what the system reports taken counts, even from a
+// write that failed.
 
 #include <optional>
 #include <string>
@@ -24,12 +25,11 @@ class WindowsPorts final : public PortOpener {
 public:
     explicit WindowsPorts(ConsoleOutput& errors);
 
-    PortOpening open(std::string_view deviceName) override;
+    PortOpening open(PortKind kind) override;
 
-    // The core's command line that prepares COM1 (shell_commands.h), turned
-    // to the "com1:" port chosen: only a checked COMn goes into it. Nothing,
-    // and why said on standard error, where the mode command cannot prepare
-    // that port.
+    // The core's command line that prepares COM1 (shell_commands.h), for the
+    // serial port chosen: only a checked COMn goes into it. Nothing, and why
+    // said on standard error, where the mode command cannot prepare that port.
     std::optional<std::string> serialPreparation();
 
 private:
@@ -38,12 +38,12 @@ private:
         bool refusalSaid = false;
     };
 
-    const PortChoice& use(std::string_view deviceName);
-    void say(std::string_view deviceName, std::string_view words);
+    const PortChoice& use(PortKind kind);
+    void say(PortKind kind, std::string_view words);
 
     ConsoleOutput& errors_;
-    ChosenPort parallel_;
     ChosenPort serial_;
+    ChosenPort parallel_;
 };
 
 }  // namespace label::platform

@@ -9,7 +9,7 @@ struct System::Parts {
     StandardOutput output{stdout};
     StandardOutput errors{stderr};
     WindowsPorts ports{errors};
-    CommandInterpreter shell{ports};
+    CommandInterpreter shell{[this] { return ports.serialPreparation(); }};
 };
 
 System::System() : parts_(std::make_unique<Parts>()) { catchInterrupts(true); }

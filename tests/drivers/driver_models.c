@@ -47,6 +47,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <time.h>
@@ -421,6 +422,10 @@ int ioctl(int fd, unsigned long request, ...) {
     *(int*)argument = (int)dev.queued;
     return 0;
 }
+
+/* Each run's port is a device of its own, but the descriptor behind it is
+ * /dev/null's, which runs side by side share: its lock is granted here. */
+int flock(int fd, int operation) { return slot_of(fd) >= 0 ? 0 : REAL(flock)(fd, operation); }
 
 /* The CPU time the whole run used, for the test to weigh. */
 __attribute__((destructor)) static void note_cpu_time(void) {

@@ -119,7 +119,7 @@ def said(child):
     return child.errors.read().decode().splitlines()
 
 
-STALLED = "the port took nothing for 5 seconds (is the printer off line, out of paper or busy?)"
+STALLED = ENTRIES["port stalled"].decode()
 
 
 # labellpt loses both lines of choice 5; labelcom gets its first line through

@@ -5,7 +5,7 @@ import termios
 import pytest
 
 from support.programs import run_piped
-from support.screens import BANNER, CLEAR, MENU, PAUSE
+from support.screens import BANNER, CLEAR, MENU, PAUSE, sends
 
 SERIAL_BANNER, SERIAL_MENU = BANNER["labelcom"], MENU["labelcom"]
 PREPARED = SERIAL_BANNER + PAUSE + PAUSE + CLEAR + SERIAL_MENU + CLEAR
@@ -50,3 +50,15 @@ def test_preparation_sets_9600_8n1_without_flow_control(line_at):
     assert cflag & (termios.CSIZE | termios.PARENB | termios.CSTOPB | termios.CRTSCTS | termios.CLOCAL) == (
         termios.CS8 | termios.CLOCAL)
     assert iflag & (termios.IXON | termios.IXOFF) == 0
+
+
+@pytest.mark.parametrize("keys", [b"2\n1\n9\n", b"1\n1\n9\n"], ids=["not prepared", "prepared"])
+def test_the_line_gets_its_settings_back_but_keeps_the_preparation(line_at, keys):
+    """Raw output is for the program's own bytes; the preparation is meant to stay."""
+    line = line_at("labelcom")
+    before = termios.tcgetattr(line.slave)
+    result = run_piped("labelcom", keys)
+    after = termios.tcgetattr(line.slave)
+    assert (line.received(), result.returncode) == (sends(1), 0)
+    prepared = keys.startswith(b"1")
+    assert (after[1], after[4] == termios.B9600, after == before) == (before[1], prepared, not prepared)

@@ -12,7 +12,8 @@ from pathlib import Path
 
 import pytest
 
-from support.programs import PROGRAMS
+from support.programs import PROGRAMS, SerialLine
+from support.screens import MENU, sends
 
 VARIABLE = {"labellpt": "LABELLPT_PORT", "labelcom": "LABELCOM_PORT"}
 LEAD = {"labellpt": b"", "labelcom": b"2\n"}
@@ -110,3 +111,33 @@ def test_labelcom_prepares_the_port_it_will_use(com1, tmp_path):
     finally:
         os.close(master)
         os.close(slave)
+
+
+@pytest.mark.parametrize("user", ["the test's user", "nobody"])
+def test_a_serial_line_one_labelcom_holds_is_busy_for_another(user):
+    """The lock stops a second program run by root; TIOCEXCL stops anyone
+    else already at the open. Either way the second is told, and none of
+    its bytes reach the line."""
+    command = as_nobody() if user == "nobody" else ()
+    line = SerialLine()
+    path = os.ttyname(line.slave)
+    os.chmod(path, 0o666)
+    env = {name: text for name, text in os.environ.items() if name not in VARIABLE.values()}
+    holder = subprocess.Popen([*command, PROGRAMS["labelcom"]], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, env={**env, "LABELCOM_PORT": path})
+    try:
+        holder.stdin.write(b"2\n")
+        holder.stdin.flush()
+        shown = b""
+        while shown.count(MENU["labelcom"]) < 1:
+            shown += os.read(holder.stdout.fileno(), 4096) or pytest.fail("the first labelcom ended")
+        second = run_with("labelcom", path, keys=b"2\n1\n9\n", command=command)
+        holder.communicate(b"1\n9\n", timeout=10)
+        assert (holder.returncode, second.returncode, line.received()) == (0, 1, sends(1))
+        assert second.stderr.decode().splitlines() == [
+            f"labelcom: the printer on {path} did not get the last command: {os.strerror(errno.EBUSY)} "
+            "(another program, such as the print spooler, holds the port)",
+            f"labelcom: 1 of 1 command lines did not reach the printer on {path}"]
+    finally:
+        holder.kill()
+        line.close()

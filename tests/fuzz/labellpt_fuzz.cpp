@@ -2,6 +2,6 @@
 #include "run_program.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    label::fuzzing::runAndCheck(label::runParallelProgram, "lpt1:", data, size);
+    label::fuzzing::runAndCheck(label::runParallelProgram, label::PortKind::parallel, data, size);
     return 0;
 }

@@ -13,12 +13,12 @@
 
 namespace label::fuzzing {
 
-inline void runAndCheck(const testing::RecordedRun::Program& program, std::string_view deviceName,
-                        const std::uint8_t* data, std::size_t size) {
+inline void runAndCheck(const testing::RecordedRun::Program& program, PortKind kind, const std::uint8_t* data,
+                        std::size_t size) {
     testing::RecordedRun run(program, std::string(reinterpret_cast<const char*>(data), size));
     require(run.status == 0);
     require(run.rig.input.readsAfterEnd <= 1);
-    require(isCommandStream(run.ports[deviceName].received));
+    require(isCommandStream(run.ports[kind].received));
 }
 
 }  // namespace label::fuzzing

@@ -2,17 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <string>
 
+#include "case_names.h"
+#include "expectations.h"
 #include "fakes.h"
 #include "menu_loop.h"
 
 namespace label::testing {
 namespace {
 
-constexpr PortProfile perCycle{"prog", "lpt1:", ChannelLifetime::oneMenuCycle, 2, LeavingStyle::sayGoodbye, "x"};
-constexpr PortProfile wholeRun{"prog", "com1:", ChannelLifetime::wholeRun, 1, LeavingStyle::clearScreen, "x"};
+constexpr PortProfile perCycle{PortKind::parallel, ChannelLifetime::oneMenuCycle, 2, LeavingStyle::sayGoodbye, "x"};
+constexpr PortProfile wholeRun{PortKind::serial, ChannelLifetime::wholeRun, 1, LeavingStyle::clearScreen, "x"};
 
 struct PortBehaviour {
     bool opens = true;
@@ -29,18 +30,20 @@ struct DeliveryCase {
     int status;
 };
 
+void PrintTo(const DeliveryCase& c, std::ostream* out) { *out << c.name; }
+
 class Delivery : public ::testing::TestWithParam<DeliveryCase> {};
 
 TEST_P(Delivery, SaysWhatDidNotReachThePrinterAndExitsAccordingly) {
     const DeliveryCase& c = GetParam();
     RecordingPorts ports;
-    RecordingPorts::Port& port = ports[c.profile->deviceName];
+    RecordingPorts::Port& port = ports[c.profile->port];
     port.opens = c.port.opens;
     port.capacity = c.port.capacity;
     port.drains = c.port.drains;
     ConsoleRig rig(c.script);
     const int status = runMenuLoop(*c.profile, rig.console, ports);
-    EXPECT_EQ(rig.errors.text, c.said);
+    EXPECT_EQ(rig.errors.text, filled(c.said));
     EXPECT_EQ(status, c.status);
 }
 
@@ -53,24 +56,24 @@ INSTANTIATE_TEST_SUITE_P(
                                    &perCycle,
                                    {.opens = false},
                                    "1\n5\n9\n",
-                                   "prog: the printer on lpt1: did not get the last command: cannot open\n"
-                                   "prog: the printer on lpt1: did not get the last command: cannot open\n"
-                                   "prog: 3 of 3 command lines did not reach the printer on lpt1:\n",
+                                   "labellpt: the printer on lpt1: did not get the last command: cannot open\n"
+                                   "labellpt: the printer on lpt1: did not get the last command: cannot open\n"
+                                   "labellpt: 3 of 3 command lines did not reach the printer on lpt1:\n",
                                    1},
                       DeliveryCase{"input ends after a lost line",
                                    &perCycle,
                                    {.opens = false},
                                    "1",
-                                   "prog: the printer on lpt1: did not get the last command: cannot open\n"
-                                   "prog: 1 of 1 command lines did not reach the printer on lpt1:\n",
+                                   "labellpt: the printer on lpt1: did not get the last command: cannot open\n"
+                                   "labellpt: 1 of 1 command lines did not reach the printer on lpt1:\n",
                                    1},
                       // Page mode has no line end: it is lost when the channel closes.
                       DeliveryCase{"page mode to a missing port",
                                    &wholeRun,
                                    {.opens = false},
                                    "7\n9\n",
-                                   "prog: the printer on com1: did not get the last command: cannot open\n"
-                                   "prog: 1 of 1 command lines did not reach the printer on com1:\n",
+                                   "labelcom: the printer on com1: did not get the last command: cannot open\n"
+                                   "labelcom: 1 of 1 command lines did not reach the printer on com1:\n",
                                    1},
                       // The first line fits; the second is refused and stays pending until
                       // the close, the third is dropped by the failed channel.
@@ -78,24 +81,18 @@ INSTANTIATE_TEST_SUITE_P(
                                    &wholeRun,
                                    {.capacity = 3},
                                    "1\n2\n6\n9\n",
-                                   "prog: the printer on com1: did not get the last command: refused\n"
-                                   "prog: the printer on com1: did not get the last command: refused\n"
-                                   "prog: 2 of 3 command lines did not reach the printer on com1:\n",
+                                   "labelcom: the printer on com1: did not get the last command: {port stalled}\n"
+                                   "labelcom: the printer on com1: did not get the last command: {port stalled}\n"
+                                   "labelcom: 2 of 3 command lines did not reach the printer on com1:\n",
                                    1},
                       DeliveryCase{"taken but never delivered",
                                    &perCycle,
                                    {.drains = false},
                                    "1\n9\n",
-                                   "prog: the printer on lpt1: did not get the last command: refused\n"
-                                   "prog: 1 of 1 command lines did not reach the printer on lpt1:\n",
+                                   "labellpt: the printer on lpt1: did not get the last command: {port stalled}\n"
+                                   "labellpt: 1 of 1 command lines did not reach the printer on lpt1:\n",
                                    1}),
-    [](const ::testing::TestParamInfo<DeliveryCase>& run) {
-        std::string name = run.param.name;
-        for (char& c : name) {
-            c = std::isalnum(static_cast<unsigned char>(c)) != 0 ? c : '_';
-        }
-        return name;
-    });
+    caseName<DeliveryCase>);
 
 }  // namespace
 }  // namespace label::testing

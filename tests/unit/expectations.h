@@ -6,6 +6,7 @@
 //
 //   expected(name, values)  the entry, each {place} in it filled from
 //                           `values`, or else with the entry of that name
+//   filled(text, values)    the same for a text of the test's own
 //   shown(name, values)     the same as the unit tests' Transcript shows it:
 //                           each screen clear as "[cls]"
 //
@@ -101,22 +102,25 @@ inline const std::string& entry(std::string_view name) {
 
 }  // namespace expectations_file
 
-inline std::string expected(std::string_view name, const Values& values = {}) {
-    const std::string& text = expectations_file::entry(name);
-    std::string filled;
+inline std::string filled(std::string_view text, const Values& values = {}) {
+    std::string result;
     std::size_t from = 0;
     for (std::size_t open = text.find('{'); open != std::string::npos; open = text.find('{', from)) {
         const std::size_t close = text.find('}', open);
         if (close == std::string::npos) {
-            throw std::invalid_argument("entry \"" + std::string(name) + "\" opens a place it does not close");
+            throw std::invalid_argument("\"" + std::string(text) + "\" opens a place it does not close");
         }
-        const std::string_view place = std::string_view(text).substr(open + 1, close - open - 1);
+        const std::string_view place = text.substr(open + 1, close - open - 1);
         const auto given = values.find(place);
-        filled += text.substr(from, open - from);
-        filled += given != values.end() ? given->second : expectations_file::entry(place);
+        result += text.substr(from, open - from);
+        result += given != values.end() ? given->second : expectations_file::entry(place);
         from = close + 1;
     }
-    return filled + text.substr(from);
+    return result + std::string(text.substr(from));
+}
+
+inline std::string expected(std::string_view name, const Values& values = {}) {
+    return filled(expectations_file::entry(name), values);
 }
 
 inline std::string shown(std::string_view name, const Values& values = {}) {

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "console.h"
+#include "port_kinds.h"
 #include "printer_channel.h"
 
 namespace label::testing {
@@ -46,8 +47,9 @@ public:
     int writes = 0;
 };
 
-// Ports that keep what they receive. A port may be made to refuse opening,
-// to take only so many bytes in all, or to lose what it took at the close.
+// Ports that keep what they receive, named as the kind's device name
+// ("lpt1:"). A port may be made to refuse opening, to take only so many bytes
+// in all, or to lose what it took at the close.
 class RecordingPorts final : public PortOpener {
 public:
     struct Port {
@@ -59,39 +61,40 @@ public:
         int writeCount = 0;
     };
 
-    PortOpening open(std::string_view deviceName) override {
-        Port& port = ports[std::string(deviceName)];
+    PortOpening open(PortKind kind) override {
+        Port& port = ports[kind];
+        const std::string name(portKind(kind).deviceName);
         if (!port.opens) {
-            return {nullptr, std::string(deviceName), "cannot open"};
+            return {nullptr, name, "cannot open"};
         }
         ++port.openCount;
-        return {std::make_unique<Device>(port), std::string(deviceName), {}};
+        return {std::make_unique<Device>(port), name, {}};
     }
 
-    Port& operator[](std::string_view deviceName) { return ports[std::string(deviceName)]; }
-    [[nodiscard]] const Port& at(std::string_view deviceName) const { return ports.at(std::string(deviceName)); }
+    Port& operator[](PortKind kind) { return ports[kind]; }
+    [[nodiscard]] const Port& at(PortKind kind) const { return ports.at(kind); }
 
 private:
-    class Device final : public PortDevice {
+    class Device final : public RawPort {
     public:
         explicit Device(Port& port) : port_(port) {}
-        std::size_t write(std::string_view bytes) override {
+        RawOutcome write(std::string_view bytes, std::chrono::milliseconds /*patience*/) override {
             ++port_.writeCount;
             const std::size_t room = port_.capacity == std::string::npos
                                          ? bytes.size()
                                          : port_.capacity - std::min(port_.capacity, port_.received.size());
             const std::size_t taken = std::min(room, bytes.size());
             port_.received += bytes.substr(0, taken);
-            return taken;
+            return {taken, taken == bytes.size(), std::nullopt};
         }
-        bool drain() override { return port_.drains; }
-        [[nodiscard]] std::string problem() const override { return "refused"; }
+        RawOutcome drain(std::chrono::milliseconds /*patience*/) override { return {0, port_.drains, std::nullopt}; }
+        [[nodiscard]] std::string describe(std::uint32_t /*error*/) const override { return "refused"; }
 
     private:
         Port& port_;
     };
 
-    std::map<std::string, Port> ports;
+    std::map<PortKind, Port> ports;
 };
 
 // A console wired to a script and a transcript.

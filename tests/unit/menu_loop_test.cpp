@@ -4,14 +4,15 @@
 
 #include <string>
 
+#include "case_names.h"
 #include "expectations.h"
 #include "fakes.h"
 
 namespace label::testing {
 namespace {
 
-constexpr PortProfile perCycle{"prog", "lpt1:", ChannelLifetime::oneMenuCycle, 2, LeavingStyle::sayGoodbye, "x"};
-constexpr PortProfile wholeRun{"prog", "com1:", ChannelLifetime::wholeRun, 1, LeavingStyle::clearScreen, "x"};
+constexpr PortProfile perCycle{PortKind::parallel, ChannelLifetime::oneMenuCycle, 2, LeavingStyle::sayGoodbye, "x"};
+constexpr PortProfile wholeRun{PortKind::serial, ChannelLifetime::wholeRun, 1, LeavingStyle::clearScreen, "x"};
 
 // The programs' menus differ in the blank lines after the title: these
 // profiles have the parallel program's two and the serial program's one.
@@ -32,17 +33,21 @@ TEST_P(OneStepAction, SendsItsCommandAndConfirmsAboveTheNextMenu) {
     const RecordedRun run(menuLoop(perCycle), std::to_string(choice) + "\n0\n");
     const std::string menu = menuShownBy(perCycle);
     EXPECT_EQ(run.rig.screen.text, menu + shown("choice " + std::to_string(choice) + " shows") + menu);
-    EXPECT_EQ(run.ports.at("lpt1:").received, sent(choice));
+    EXPECT_EQ(run.ports.at(PortKind::parallel).received, sent(choice));
     EXPECT_EQ(run.status, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Choices, OneStepAction, ::testing::Values(1, 2, 5, 6, 7));
+INSTANTIATE_TEST_SUITE_P(Choices, OneStepAction, ::testing::Values(1, 2, 5, 6, 7), caseName<int>);
 
 struct EndCase {
     const char* script;
     const PortProfile* profile;
     const char* leaving;  // what the run shows after the menu, if anything
 };
+
+void PrintTo(const EndCase& c, std::ostream* out) {
+    *out << portKind(c.profile->port).program << " \"" << escaped(c.script) << '"';
+}
 
 class EndOfRun : public ::testing::TestWithParam<EndCase> {};
 
@@ -58,24 +63,25 @@ INSTANTIATE_TEST_SUITE_P(Answers, EndOfRun,
                                            EndCase{"9\n", &wholeRun, "screen clear"},
                                            EndCase{"0\n", &perCycle, nullptr}, EndCase{"-1\n", &wholeRun, nullptr},
                                            EndCase{"10\n", &perCycle, nullptr}, EndCase{"x\n", &perCycle, nullptr},
-                                           EndCase{"", &wholeRun, nullptr}, EndCase{"\n  \n", &perCycle, nullptr}));
+                                           EndCase{"", &wholeRun, nullptr}, EndCase{"\n  \n", &perCycle, nullptr}),
+                         caseName<EndCase>);
 
 TEST(MenuLoop, EndOfInputAfterAChoiceEndsTheRunInsteadOfRepeatingIt) {
     const RecordedRun run(menuLoop(perCycle), "1");
-    EXPECT_EQ(run.ports.at("lpt1:").received, sent(1));
+    EXPECT_EQ(run.ports.at(PortKind::parallel).received, sent(1));
     EXPECT_EQ(run.rig.input.readsAfterEnd, 1);
 }
 
 TEST(MenuLoop, SeveralChoicesOnOneLineAreTakenInTurn) {
     const RecordedRun run(menuLoop(perCycle), "1 2 9\n");
-    EXPECT_EQ(run.ports.at("lpt1:").received, sent(1) + sent(2));
-    EXPECT_EQ(run.ports.at("lpt1:").openCount, 3);
+    EXPECT_EQ(run.ports.at(PortKind::parallel).received, sent(1) + sent(2));
+    EXPECT_EQ(run.ports.at(PortKind::parallel).openCount, 3);
 }
 
 TEST(MenuLoop, WholeRunChannelKeepsPageModePendingUntilTheNextLine) {
     const RecordedRun run(menuLoop(wholeRun), "7\n1\n7\n9\n");
-    EXPECT_EQ(run.ports.at("com1:").received, sent(7) + sent(1) + sent(7));
-    EXPECT_EQ(run.ports.at("com1:").openCount, 1);
+    EXPECT_EQ(run.ports.at(PortKind::serial).received, sent(7) + sent(1) + sent(7));
+    EXPECT_EQ(run.ports.at(PortKind::serial).openCount, 1);
 }
 
 // Keyboard input that plugs the printer in once the first answer is typed.
@@ -98,13 +104,13 @@ private:
 
 TEST(MenuLoop, PerCycleChannelReachesAPortThatComesBack) {
     RecordingPorts ports;
-    ports["lpt1:"].opens = false;
-    PluggingInInput input("1\n1\n9\n", ports["lpt1:"]);
+    ports[PortKind::parallel].opens = false;
+    PluggingInInput input("1\n1\n9\n", ports[PortKind::parallel]);
     Transcript screen;
     Console console(input, screen, screen, screen);
     runMenuLoop(perCycle, console, ports);
-    EXPECT_EQ(ports["lpt1:"].received, sent(1));
-    EXPECT_EQ(ports["lpt1:"].openCount, 2);
+    EXPECT_EQ(ports[PortKind::parallel].received, sent(1));
+    EXPECT_EQ(ports[PortKind::parallel].openCount, 2);
 }
 
 }  // namespace

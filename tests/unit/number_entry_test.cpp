@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "case_names.h"
 #include "fakes.h"
 
 namespace label::testing {
@@ -18,6 +19,22 @@ struct FormattedCase {
     std::int32_t value;
     std::string left;
 };
+
+const char* outcomeName(ReadOutcome outcome) {
+    switch (outcome) {
+    case ReadOutcome::number:
+        return "number";
+    case ReadOutcome::notANumber:
+        return "not a number";
+    case ReadOutcome::ended:
+        return "ended";
+    }
+    return "?";
+}
+
+void PrintTo(const FormattedCase& c, std::ostream* out) {
+    *out << '"' << escaped(c.input) << "\" " << outcomeName(c.outcome) << " " << c.value;
+}
 
 class FormattedRead : public ::testing::TestWithParam<FormattedCase> {};
 
@@ -58,7 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
         FormattedCase{" \n\n", ended, 77, ""}, FormattedCase{"-", ended, 0, "-"},
         FormattedCase{"1234567890", number, 1234567890, ""}, FormattedCase{"01234567", number, 01234567, ""},
         FormattedCase{"0x1234567", number, 0x1234567, ""}, FormattedCase{"0x89", number, 0x89, ""},
-        FormattedCase{"0xabcdef", number, 0xabcdef, ""}, FormattedCase{"0XABCDEF", number, 0xABCDEF, ""}));
+        FormattedCase{"0xabcdef", number, 0xabcdef, ""}, FormattedCase{"0XABCDEF", number, 0xABCDEF, ""}),
+    caseName<FormattedCase>);
 
 // Each byte just outside a range of digits, as the next byte after a number:
 // the number ends before it, and it stays in the input.
@@ -83,7 +101,7 @@ std::vector<FormattedCase> digitEdges() {
     return cases;
 }
 
-INSTANTIATE_TEST_SUITE_P(DigitEdges, FormattedRead, ::testing::ValuesIn(digitEdges()));
+INSTANTIATE_TEST_SUITE_P(DigitEdges, FormattedRead, ::testing::ValuesIn(digitEdges()), caseName<FormattedCase>);
 
 TEST(FormattedRead, FailsAtOnceWhileMarkedFailed) {
     ConsoleRig rig("x 5");
@@ -108,6 +126,8 @@ struct EntryCase {
     const char* left;
 };
 
+void PrintTo(const EntryCase& c, std::ostream* out) { *out << '"' << escaped(c.input) << "\" gives " << c.value; }
+
 class WholeNumberEntry : public ::testing::TestWithParam<EntryCase> {};
 
 TEST_P(WholeNumberEntry, RetriesUntilANumberComes) {
@@ -125,12 +145,15 @@ INSTANTIATE_TEST_SUITE_P(Cases, WholeNumberEntry,
                          ::testing::Values(EntryCase{"12\n", 12, "", "\n"}, EntryCase{"\n\n-3\n", -3, "", "\n"},
                                            EntryCase{"abc\n4\n", 4, "bad.\n\aagain: ", "\n"},
                                            EntryCase{"x\ny y\n0x10 z", 16, "bad.\n\aagain: bad.\n\aagain: ", " z"},
-                                           EntryCase{longRubbish.c_str(), 9, "bad.\n\aagain: bad.\n\aagain: ", "\n"}));
+                                           EntryCase{longRubbish.c_str(), 9, "bad.\n\aagain: bad.\n\aagain: ", "\n"}),
+                         caseName<EntryCase>);
 
 struct EndCase {
     const char* input;
     const char* printed;
 };
+
+void PrintTo(const EndCase& c, std::ostream* out) { *out << '"' << escaped(c.input) << '"'; }
 
 class WholeNumberEntryAtEnd : public ::testing::TestWithParam<EndCase> {};
 
@@ -144,7 +167,8 @@ TEST_P(WholeNumberEntryAtEnd, GivesUpWhenNoNumberCanCome) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, WholeNumberEntryAtEnd,
                          ::testing::Values(EndCase{"", ""}, EndCase{"  \n", ""}, EndCase{"+", ""},
-                                           EndCase{"abc", "bad.\n\aagain: "}, EndCase{"abc\n", "bad.\n\aagain: "}));
+                                           EndCase{"abc", "bad.\n\aagain: "}, EndCase{"abc\n", "bad.\n\aagain: "}),
+                         caseName<EndCase>);
 
 }  // namespace
 }  // namespace label::testing

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "case_names.h"
+#include "expectations.h"
+
 namespace label::platform {
 namespace {
 
@@ -39,17 +42,17 @@ protected:
 };
 
 TEST_F(StandInDevices, ListsThePortsOfEachKindThatExist) {
-    EXPECT_EQ(portsPresent(portKind("lpt1:"), root), (std::vector<std::string>{"/dev/usb/lp0", "/dev/lp1"}));
-    EXPECT_EQ(portsPresent(portKind("com1:"), root),
+    EXPECT_EQ(portsPresent(PortKind::parallel, root), (std::vector<std::string>{"/dev/usb/lp0", "/dev/lp1"}));
+    EXPECT_EQ(portsPresent(PortKind::serial, root),
               (std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyACM3", "/dev/ttyS0",
                                         "/dev/serial/by-id/usb-Maker_Adapter-if00"}));
 }
 
 TEST_F(StandInDevices, AMissingPortNamesTheOnesThatExistReadyToPaste) {
-    EXPECT_EQ(describePortError(ENOENT, "/dev/lp0", "lpt1:", root),
+    EXPECT_EQ(describePortError(ENOENT, "/dev/lp0", PortKind::parallel, root),
               "/dev/lp0 does not exist; printer ports here: /dev/usb/lp0 (LABELLPT_PORT=/dev/usb/lp0 labellpt), "
               "/dev/lp1 (LABELLPT_PORT=/dev/lp1 labellpt)");
-    EXPECT_EQ(describePortError(ENOENT, "/dev/ttyS9", "com1:", root / "dev/usb"),
+    EXPECT_EQ(describePortError(ENOENT, "/dev/ttyS9", PortKind::serial, root / "dev/usb"),
               "/dev/ttyS9 does not exist; no printer port found here: is the printer plugged in and switched on?");
 }
 
@@ -59,10 +62,10 @@ TEST_F(StandInDevices, PermissionDeniedNamesTheDevicesGroup) {
     if (::getgid() == 0) {
         write("etc/group", "lp:x:0:\n");
     }
-    EXPECT_EQ(describePortError(EACCES, device.string(), "lpt1:", root),
+    EXPECT_EQ(describePortError(EACCES, device.string(), PortKind::parallel, root),
               std::string(std::strerror(EACCES)) + " (join the group lp, then log in again)");
     fs::remove(root / "etc/group");
-    EXPECT_EQ(describePortError(EACCES, device.string(), "lpt1:", root),
+    EXPECT_EQ(describePortError(EACCES, device.string(), PortKind::parallel, root),
               std::string(std::strerror(EACCES)) + " (ls -l " + device.string() + " shows who may write to it)");
 }
 
@@ -71,19 +74,22 @@ struct ErrorCase {
     std::string said;
 };
 
+void PrintTo(const ErrorCase& c, std::ostream* out) { *out << std::strerror(c.error); }
+
 class OtherErrors : public ::testing::TestWithParam<ErrorCase> {};
 
 TEST_P(OtherErrors, AreSaidInTheSystemsWordsWithAHintWhereTheCauseIsUsual) {
-    EXPECT_EQ(describePortError(GetParam().error, "/dev/lp0", "lpt1:", "/nonexistent"), GetParam().said);
+    EXPECT_EQ(describePortError(GetParam().error, "/dev/lp0", PortKind::parallel, "/nonexistent"),
+              testing::filled(GetParam().said));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Errors, OtherErrors,
     ::testing::Values(ErrorCase{EBUSY, std::string(std::strerror(EBUSY)) +
                                            " (another program, such as the print spooler, holds the port)"},
-                      ErrorCase{EAGAIN,
-                                "the port took nothing for 5 seconds (is the printer off line, out of paper or busy?)"},
-                      ErrorCase{EIO, std::strerror(EIO)}, ErrorCase{ENODEV, std::strerror(ENODEV)}));
+                      ErrorCase{EAGAIN, "{port stalled}"}, ErrorCase{EIO, std::strerror(EIO)},
+                      ErrorCase{ENODEV, std::strerror(ENODEV)}),
+    testing::caseName<ErrorCase>);
 
 }  // namespace
 }  // namespace label::platform

@@ -12,14 +12,14 @@ namespace {
 class Channel : public ::testing::Test {
 protected:
     RecordingPorts ports;
-    RecordingPorts::Port& port = ports["lpt1:"];
+    RecordingPorts::Port& port = ports[PortKind::parallel];
     ConsoleRig rig{""};
-    DeliveryReport report{"prog", rig.console};
+    DeliveryReport report{"labellpt", rig.console};
     PrinterChannel channel{ports, report};
 };
 
 TEST_F(Channel, LineEndSendsTheLineWithCarriageReturnAndLineFeed) {
-    channel.open("lpt1:");
+    channel.open(PortKind::parallel);
     channel.writeText("D");
     channel.writeNumber(-3);
     EXPECT_EQ(port.received, "");
@@ -28,7 +28,7 @@ TEST_F(Channel, LineEndSendsTheLineWithCarriageReturnAndLineFeed) {
 }
 
 TEST_F(Channel, BytesWithoutLineEndWaitForTheNextLineOrTheClose) {
-    channel.open("lpt1:");
+    channel.open(PortKind::parallel);
     channel.writeChar('\x1b');
     channel.writeText("VRT2");
     channel.writeText("U");
@@ -40,7 +40,7 @@ TEST_F(Channel, BytesWithoutLineEndWaitForTheNextLineOrTheClose) {
 }
 
 TEST_F(Channel, HandsOnEveryFiveHundredTwelveBytes) {
-    channel.open("lpt1:");
+    channel.open(PortKind::parallel);
     channel.writeText(std::string(PrinterChannel::pendingCapacity + 1, 'a'));
     EXPECT_EQ(port.received.size(), PrinterChannel::pendingCapacity);
     EXPECT_EQ(port.writeCount, 1);
@@ -48,13 +48,13 @@ TEST_F(Channel, HandsOnEveryFiveHundredTwelveBytes) {
 
 TEST_F(Channel, FailedOpenDropsEverythingUntilOpenedAgain) {
     port.opens = false;
-    channel.open("lpt1:");
+    channel.open(PortKind::parallel);
     EXPECT_TRUE(channel.hasFailed());
     channel.writeText("U");
     channel.endLine();
     channel.close();
     port.opens = true;
-    channel.open("lpt1:");
+    channel.open(PortKind::parallel);
     channel.writeText("xa");
     channel.endLine();
     EXPECT_EQ(port.received, "xa\r\n");
@@ -62,7 +62,7 @@ TEST_F(Channel, FailedOpenDropsEverythingUntilOpenedAgain) {
 
 TEST_F(Channel, RefusedBytesStayPendingAndNewTextIsDropped) {
     port.capacity = 2;
-    channel.open("lpt1:");
+    channel.open(PortKind::parallel);
     channel.writeText("xa");
     channel.endLine();
     EXPECT_TRUE(channel.hasFailed());
@@ -79,7 +79,7 @@ TEST_F(Channel, RefusedBytesStayPendingAndNewTextIsDropped) {
 
 TEST_F(Channel, ClosingTwiceOrUnopenedIsHarmless) {
     channel.close();
-    channel.open("lpt1:");
+    channel.open(PortKind::parallel);
     channel.close();
     channel.close();
     channel.writeText("U");

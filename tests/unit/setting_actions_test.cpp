@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "expectations.h"
 #include "fakes.h"
 #include "parallel_program.h"
@@ -39,22 +40,26 @@ Values dialogueValues(const SettingCase& c) {
     return values;
 }
 
+void PrintTo(const SettingCase& c, std::ostream* out) {
+    *out << c.choice << " " << portKind(c.profile->port).program << " \"" << escaped(c.typed) << '"';
+}
+
 class SettingAction : public ::testing::TestWithParam<SettingCase> {};
 
 TEST_P(SettingAction, ShowsItsDialogueAndSendsTheEnteredValues) {
     const SettingCase& c = GetParam();
     ConsoleRig rig(c.typed);
     RecordingPorts ports;
-    DeliveryReport report(c.profile->programName, rig.console);
+    DeliveryReport report(portKind(c.profile->port).program, rig.console);
     PrinterChannel channel(ports, report);
-    channel.open(c.profile->deviceName);
+    channel.open(c.profile->port);
     Settings settings;
     ActionContext context{rig.console, channel, settings, *c.profile};
     c.action(context);
     rig.console.flush();
     const Values values = dialogueValues(c);
     EXPECT_EQ(rig.screen.text, shown(std::string(c.choice) + " shows", values));
-    EXPECT_EQ(ports.at(c.profile->deviceName).received, expected(std::string(c.choice) + " sends", values));
+    EXPECT_EQ(ports.at(c.profile->port).received, expected(std::string(c.choice) + " sends", values));
 }
 
 const PortProfile* const parallel = &parallelProfile;
@@ -88,7 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
                                   serial,
                                   "1 2 -2147483648",
                                   {{"distance", "1"}, {"thickness", "2"}, {"offset", "-2147483648"}},
-                                  {}}));
+                                  {}}),
+    caseName<SettingCase>);
 
 INSTANTIATE_TEST_SUITE_P(
     Retries, SettingAction,
@@ -111,7 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
                                   parallel,
                                   "5\n6.5\n-7\n",
                                   {{"distance", "5"}, {"thickness", "6"}, {"offset", "-7"}},
-                                  {"offset"}}));
+                                  {"offset"}}),
+    caseName<SettingCase>);
 
 }  // namespace
 }  // namespace label::testing

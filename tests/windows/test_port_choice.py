@@ -9,11 +9,12 @@ import subprocess
 import pytest
 
 from conftest import WINE64, executable, on_windows_console
+from support.expectations import ENTRIES
 from support.pipes import fill, read_all
 from support.screens import EVERY_CHOICE_SENT, MENU
 from test_under_wine import every_choice_run
 
-STALL_WORDS = b"the port took nothing for 5 seconds (is the printer off line, out of paper or busy?)"
+STALL_WORDS = ENTRIES["port stalled"]
 
 
 @pytest.fixture

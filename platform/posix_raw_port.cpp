@@ -1,18 +1,19 @@
-#include "posix_port_device.h"
+#include "posix_raw_port.h"
 
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <utility>
 
 #include "port_problems.h"
 #include "posix_deadline.h"
 #include "posix_io.h"
+#include "posix_terminal.h"
 
 namespace label::platform {
 namespace {
@@ -44,39 +45,29 @@ bool outputDrained(int fd, Clock::time_point deadline) {
     return true;
 }
 
-// A character device other than a terminal: its driver may still be sending
-// what a write accepted, and closing may kill that in flight.
-bool isDevice(int fd) {
-    struct stat status {};
-    return ::fstat(fd, &status) == 0 && S_ISCHR(status.st_mode);
-}
-
-class PosixPort final : public PortDevice {
+class PosixRawPort final : public RawPort {
 public:
-    PosixPort(int fd, std::string path, std::string_view deviceName)
-        : fd_(fd),
-          path_(std::move(path)),
-          deviceName_(portKind(deviceName).deviceName),
-          terminal_(::isatty(fd) != 0),
-          device_(!terminal_ && isDevice(fd)) {}
-    ~PosixPort() override {
-        // Only what a stalled line still holds is dropped: a line that took
-        // its bytes may still be sending those of earlier menu cycles.
-        if (terminal_ && stalled_) {
-            ::tcflush(fd_, TCOFLUSH);
+    PosixRawPort(int fd, std::string path, PortKind kind, Node node, const termios& before)
+        : fd_(fd), path_(std::move(path)), kind_(kind), node_(node), before_(before) {}
+    ~PosixRawPort() override {
+        if (node_ == Node::terminal) {
+            letGoOfTerminal();
         }
-        const DeadlineAlarm alarm(letGoBy_);
+        std::optional<DeadlineAlarm> alarm;
+        if (node_ != Node::file) {
+            alarm.emplace(letGoBy_);
+        }
         ::close(fd_);
     }
-    PosixPort(const PosixPort&) = delete;
-    PosixPort& operator=(const PosixPort&) = delete;
+    PosixRawPort(const PosixRawPort&) = delete;
+    PosixRawPort& operator=(const PosixRawPort&) = delete;
 
-    std::size_t write(std::string_view bytes) override {
-        if (ended_) {
-            return 0;
+    RawOutcome write(std::string_view bytes, milliseconds patience) override {
+        const auto deadline = Clock::now() + patience;
+        std::optional<DeadlineAlarm> alarm;
+        if (node_ != Node::file) {
+            alarm.emplace(deadline);
         }
-        const auto deadline = Clock::now() + patience();
-        const DeadlineAlarm alarm(deadline);
         std::size_t taken = 0;
         Clock::duration pause{};
         int error = 0;
@@ -92,29 +83,37 @@ public:
                 break;
             }
         }
-        stalled_ = taken < bytes.size();
-        if (stalled_) {
-            ended_ = error != EAGAIN && error != EINTR;
-            problem_ = describePortError(error, path_, deviceName_);
-        }
-        return taken;
+        fellShort_ = taken < bytes.size();
+        const bool outOfTime = error == EAGAIN || error == EINTR;
+        return {taken, !fellShort_,
+                fellShort_ && !outOfTime ? std::optional(static_cast<std::uint32_t>(error)) : std::nullopt};
     }
 
-    bool drain() override {
-        letGoBy_ = Clock::now() + patience();
-        const bool drained = terminal_ ? outputDrained(fd_, letGoBy_) : !device_ || waitWritable(fd_, letGoBy_);
-        if (!drained && !ended_) {
-            stalled_ = true;
-            problem_ = describePortError(ETIMEDOUT, path_, deviceName_);
+    RawOutcome drain(milliseconds patience) override {
+        letGoBy_ = Clock::now() + patience;
+        bool drained = true;
+        if (node_ == Node::terminal) {
+            drained = outputDrained(fd_, letGoBy_);
+        } else if (node_ == Node::device) {
+            drained = waitWritable(fd_, letGoBy_);
         }
-        return drained;
+        fellShort_ = fellShort_ || !drained;
+        return {0, drained, std::nullopt};
     }
 
-    [[nodiscard]] std::string problem() const override { return problem_; }
+    [[nodiscard]] std::string describe(std::uint32_t error) const override {
+        return describePortError(static_cast<int>(error), path_, kind_);
+    }
 
 private:
-    [[nodiscard]] Clock::duration patience() const {
-        return stalled_ || ended_ ? Clock::duration::zero() : Clock::duration(portWriteTimeout);
+    // Only what a line that fell short still holds is dropped: a line that
+    // took its bytes may still be sending those of earlier menu cycles.
+    void letGoOfTerminal() {
+        if (fellShort_) {
+            ::tcflush(fd_, TCOFLUSH);
+        }
+        ::tcsetattr(fd_, TCSANOW, &before_);
+        releaseTerminal(fd_);
     }
 
     // After a write that took nothing: true once it is worth writing again.
@@ -136,20 +135,27 @@ private:
 
     int fd_;
     std::string path_;
-    std::string_view deviceName_;
-    bool terminal_;
-    bool device_;
-    std::string problem_;
-    bool stalled_ = false;
-    bool ended_ = false;
+    PortKind kind_;
+    Node node_;
+    termios before_;
+    // The last write or drain fell short: the line may still hold bytes.
+    bool fellShort_ = false;
     // When closing may no longer wait: the drain's deadline, or at once.
     Clock::time_point letGoBy_{};
 };
 
 }  // namespace
 
-std::unique_ptr<PortDevice> makePortDevice(int fd, std::string path, std::string_view deviceName) {
-    return std::make_unique<PosixPort>(fd, std::move(path), deviceName);
+Node nodeOf(int fd, termios& settings) {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISCHR(status.st_mode)) {
+        return Node::file;
+    }
+    return ::tcgetattr(fd, &settings) == 0 ? Node::terminal : Node::device;
+}
+
+std::unique_ptr<RawPort> makeRawPort(int fd, std::string path, PortKind kind, Node node, const termios& before) {
+    return std::make_unique<PosixRawPort>(fd, std::move(path), kind, node, before);
 }
 
 }  // namespace label::platform

@@ -1,0 +1,50 @@
+#include "bounded_port.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace label {
+
+BoundedPort::BoundedPort(PortOpening opening)
+    : raw_(std::move(opening.port)),
+      name_(std::move(opening.name)),
+      problem_(std::move(opening.problem)),
+      ended_(raw_ == nullptr) {}
+
+std::size_t BoundedPort::write(std::string_view bytes) {
+    if (ended_ || bytes.empty()) {
+        return 0;
+    }
+    RawOutcome outcome = raw_->write(bytes, patience());
+    outcome.taken = std::min(outcome.taken, bytes.size());
+    outcome.complete = outcome.complete && outcome.taken == bytes.size();
+    note(outcome);
+    return outcome.taken;
+}
+
+bool BoundedPort::drain() {
+    if (raw_ == nullptr) {
+        return false;
+    }
+    const RawOutcome outcome = raw_->drain(patience());
+    if (!ended_ && !outcome.complete) {
+        note(outcome);
+    }
+    return outcome.complete;
+}
+
+std::chrono::milliseconds BoundedPort::patience() const { return stalled_ || ended_ ? stalledPatience : writePatience; }
+
+void BoundedPort::note(const RawOutcome& outcome) {
+    if (outcome.failure) {
+        ended_ = true;
+        problem_ = raw_->describe(*outcome.failure);
+        return;
+    }
+    stalled_ = !outcome.complete;
+    if (stalled_) {
+        problem_ = portTimedOut;
+    }
+}
+
+}  // namespace label

@@ -1,0 +1,97 @@
+#pragma once
+
+// How long a port may keep the operator waiting, for both platforms. Each
+// platform gives a RawPort: one write and one drain, each within the patience
+// it is handed, and the system's words for an error. BoundedPort holds the
+// rule around it:
+//
+//   patience   a write, and the drain before the port is let go, wait at most
+//              writePatience. Once one has run out of it, the port is
+//              stalled: later ones get only stalledPatience, until a write
+//              goes through whole. The operator waits out a stalled port
+//              once, not at every line end that retries it.
+//   a stalled port still gets stalledPatience, not none. A Windows serial
+//              write stays pending until its bytes are on the line, so with
+//              no patience at all a line that has come back could never be
+//              seen to take a command. POSIX ports follow the same rule, at
+//              the cost of that short wait per retry while a port is stalled.
+//   a hard error (anything but running out of patience) ends the port: it
+//              takes no further writes until it is opened afresh. A port that
+//              could not be opened is ended from the start.
+//   the count  every write counts what the system reports taken, even by a
+//              call that failed, so the channel never offers those bytes
+//              again and the printer never gets them twice.
+//   problem()  why the last write or drain fell short, in the operator's
+//              words: the system's, or portTimedOut.
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace label {
+
+// How long a port may keep the operator waiting for one write, and again for
+// the drain before it is let go. What the operator is told then.
+inline constexpr std::chrono::milliseconds writePatience{std::chrono::seconds{5}};
+inline constexpr std::string_view portTimedOut =
+    "the port took nothing for 5 seconds (is the printer off line, out of paper or busy?)";
+// Long enough for a working line to send a command, short enough not to be
+// felt at each line end.
+inline constexpr std::chrono::milliseconds stalledPatience{100};
+
+// What one raw write or drain reported. `complete` false without a failure
+// means the port ran out of patience.
+struct RawOutcome {
+    std::size_t taken = 0;                 // bytes the system reports taken (writes)
+    bool complete = true;                  // all offered taken, or all taken sent on (drains)
+    std::optional<std::uint32_t> failure;  // the system's error code
+};
+
+class RawPort {
+public:
+    // Lets the port go, putting back what opening it changed.
+    virtual ~RawPort() = default;
+    // One write of `bytes`, given up after `patience`.
+    virtual RawOutcome write(std::string_view bytes, std::chrono::milliseconds patience) = 0;
+    // Waits up to `patience` until the device has sent on what it took, so
+    // that letting it go kills nothing in flight.
+    virtual RawOutcome drain(std::chrono::milliseconds patience) = 0;
+    // The system's words for an error code.
+    [[nodiscard]] virtual std::string describe(std::uint32_t error) const = 0;
+};
+
+// A port as the operator knows it: opened, or why not.
+struct PortOpening {
+    std::unique_ptr<RawPort> port;  // nullptr if it could not be opened
+    std::string name;               // the port as the operator knows it
+    std::string problem;            // why it could not be opened
+};
+
+class BoundedPort {
+public:
+    BoundedPort() = default;
+    explicit BoundedPort(PortOpening opening);
+
+    // Hands bytes to the port; returns how many it took.
+    std::size_t write(std::string_view bytes);
+    // False if some of what the port took may never arrive.
+    bool drain();
+    [[nodiscard]] const std::string& problem() const { return problem_; }
+    [[nodiscard]] const std::string& name() const { return name_; }
+    [[nodiscard]] bool isOpen() const { return raw_ != nullptr; }
+
+private:
+    [[nodiscard]] std::chrono::milliseconds patience() const;
+    void note(const RawOutcome& outcome);
+
+    std::unique_ptr<RawPort> raw_;
+    std::string name_;
+    std::string problem_;
+    bool stalled_ = false;
+    bool ended_ = true;
+};
+
+}  // namespace label
