@@ -1,6 +1,7 @@
 """The programs as the bench builds them: one build per way of linking, all
 with their ports inside build/bench, so nothing here can reach a real device."""
 
+import os
 import subprocess
 import sys
 from pathlib import Path
@@ -25,7 +26,7 @@ def build(linking: str) -> dict:
         "cmake", "-S", SOURCE, "-B", tree, "-DCMAKE_BUILD_TYPE=Release", "-DLABEL_BUILD_TESTS=OFF",
         f"-DLABEL_LINKING={linking}", f"-DLABEL_LPT1_PATH={LPT1}", f"-DLABEL_COM1_PATH={COM1}",
     ])
-    _run_quietly(["cmake", "--build", tree, "-j2"])
+    _run_quietly(["cmake", "--build", tree, "--parallel", str(os.cpu_count() or 1)])
     return {name: tree / name / name for name in ("labellpt", "labelcom")}
 
 

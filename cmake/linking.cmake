@@ -1,6 +1,6 @@
 # How the two programs are linked. Most of what a short run costs is starting
 # the process, and most of that is loading and relocating shared libraries;
-# see "Linking" in README.md for the measurements behind the default.
+# see "Linking" in HACKING.md for the measurements behind the default.
 # "static" keeps address-space randomisation on Linux (a static PIE).
 if(CMAKE_CXX_FLAGS MATCHES "-fsanitize=")
   # The sanitizers' runtimes only work in a dynamically linked program.
