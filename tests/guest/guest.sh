@@ -20,14 +20,20 @@ appears() {  # waits up to 10 s for each path
     while [ ! -e "$path" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
   done
 }
+vanishes() {  # waits up to 10 s for each path to go
+  for path; do
+    i=0
+    while [ -e "$path" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
+  done
+}
 reader_on() { cat /dev/g_printer0 >>/tmp/gadget & echo $! >/tmp/reader; }
 reader_off() { [ -f /tmp/reader ] && kill "$(cat /tmp/reader)" && rm /tmp/reader; sleep 0.2; }
 plug() { echo dummy_udc.0 >$gadget/UDC; appears /dev/usb/lp0 /dev/g_printer0; }
-unplug() { reader_off; echo "" >$gadget/UDC; sleep 0.5; }
-replug() { unplug; plug; reader_on; }
+unplug() { reader_off; echo "" >$gadget/UDC; vanishes /dev/usb/lp0 /dev/g_printer0; }
 wrong_settings() { stty -F "$1" 1200 cs7 parenb cstopb -clocal crtscts ixon opost; }
 xon_line() { stty -F "$1" 9600 cs8 -parenb -cstopb clocal cread -crtscts ixon raw; }
-hold() { say "xoff $1"; sleep 1; }
+# A line's XOFF stops it only while the line is open: something holds it open.
+hold() { sleep 30 <"/dev/$1" & sleep 0.5; say "xoff $1"; sleep 1; }
 
 mkdir -p $gadget/functions/printer.lane $gadget/configs/c.1
 echo 0x1d6b >$gadget/idVendor; echo 0x0104 >$gadget/idProduct
@@ -45,6 +51,7 @@ if [ ! -f $WINEPREFIX/ready ]; then
   done
   wineserver -w && touch $WINEPREFIX/ready
 fi
+wineserver -p
 
 now() { date +%s.%N; }
 since() { awk -v from="$1" -v to="$(now)" 'BEGIN { print to - from }'; }
