@@ -28,10 +28,11 @@ vanishes() {  # waits up to 10 s for each path to go
 }
 reader_on() { cat /dev/g_printer0 >>/tmp/gadget & echo $! >/tmp/reader; }
 reader_off() { [ -f /tmp/reader ] && kill "$(cat /tmp/reader)" && rm /tmp/reader; sleep 0.2; }
-plug() { echo dummy_udc.0 >$gadget/UDC; appears /dev/usb/lp0 /dev/g_printer0; }
+# Under emulation a fresh gadget may be enumerated twice: wait for the second.
+plug() { echo dummy_udc.0 >$gadget/UDC; appears /dev/usb/lp0 /dev/g_printer0; sleep 2; appears /dev/usb/lp0; }
 unplug() { reader_off; echo "" >$gadget/UDC; vanishes /dev/usb/lp0 /dev/g_printer0; }
 wrong_settings() { stty -F "$1" 1200 cs7 parenb cstopb -clocal crtscts ixon opost; }
-xon_line() { stty -F "$1" 9600 cs8 -parenb -cstopb clocal cread -crtscts ixon raw; }
+xon_line() { stty -F "$1" 9600 cs8 -parenb -cstopb clocal cread -crtscts raw -echo ixon; }
 # A line's XOFF stops it only while the line is open: something holds it open.
 hold() { sleep 30 <"/dev/$1" & sleep 0.5; say "xoff $1"; sleep 1; }
 

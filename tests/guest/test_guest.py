@@ -58,7 +58,7 @@ def menu_after(keys, count):
     return [("keys", keys), ("menu", count)]
 
 
-UNPLUG_STEPS = [*menu_after(b"1\n", 2), ("do", "unplug"), *menu_after(b"2\n", 3), ("do", "plug; reader_on"),
+UNPLUG_STEPS = [*menu_after(b"1\n", 2), ("do", "sleep 1; unplug"), *menu_after(b"2\n", 3), ("do", "plug; reader_on"),
                 *menu_after(b"6\n", 4), ("keys", b"9\n")]
 STALL_STEPS = [("do", "unplug; plug"), *menu_after(b"1\n", 2), *menu_after(b"2\n", 3), ("do", "reader_on"),
                *menu_after(b"6\n", 4), ("keys", b"9\n")]
