@@ -76,6 +76,7 @@ for case in /share/cases/*; do
   mkdir -p "$out" && : >/tmp/gadget && : >"$out/timings"
   for port in com1 lpt1 lpt2; do : >/tmp/$port; done
   say "case $name"
+  [ -f "$case/setup" ] && eval "$(cat "$case/setup")" >/dev/console 2>&1
   start=$(now)
   feed "$case/steps" "$out" "$start" | timeout 90 sh -c "$(cat "$case/command")" >"$out/stdout" 2>"$out/stderr"
   echo $? >"$out/status"
@@ -85,6 +86,7 @@ for case in /share/cases/*; do
   [ -f "$case/settings" ] && stty -F "$(cat "$case/settings")" -a >"$out/settings"
   say "done $name"
 done
+dmesg >/share/dmesg
 sync
 say "finished"
 echo o >/proc/sysrq-trigger
