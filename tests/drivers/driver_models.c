@@ -2,12 +2,11 @@
  * programs can meet them without the hardware. Preloaded (LD_PRELOAD) into
  * a dynamically linked labellpt or labelcom, this gives the descriptors
  * opened on LABEL_DRIVER_PORT the behaviour of the driver LABEL_DRIVER_MODEL
- * names, as the Linux sources read:
+ * names, as the Linux sources read. Only what the real drivers in the qemu
+ * guest of tests/guest cannot show is modelled here: qemu's parallel port is
+ * always ready, its USB serial adapter ignores flow control and cannot be
+ * unplugged by a test, and no real driver fails on demand with EINTR.
  *
- *   usb-printer            (usblp) a write queues one transfer and returns
- *                          the full count; the transfer lasts 3 ms, and
- *                          while it does a write answers EAGAIN and poll
- *                          withholds POLLOUT; closing kills it
  *   parallel-off-line      (lp) a write sleeps 10 s in the driver, a signal
  *                          cutting it short, then fails EIO (ENOSPC when out
  *                          of paper, which takes the same way)
@@ -19,20 +18,16 @@
  *                          fill a 4 KiB queue that never empties, tcflush
  *                          leaves it, closing waits up to 30 s for it unless
  *                          a signal comes
- *   serial-no-uart         a terminal node with no hardware: every request and
- *                          every write fails EIO
  *
  * LABEL_DRIVER_FAULT_MS   the parallel printer is off line or busy until
  *                         this long after the first write
- * LABEL_DRIVER_UNPLUG_AFTER  after this many writes that took bytes the device
- *                         is gone: ENODEV from the USB printer, EIO from the
- *                         serial adapter, and its path no longer opens
+ * LABEL_DRIVER_UNPLUG_AFTER  after this many writes that took bytes the serial
+ *                         adapter is gone: EIO, and its path no longer opens
  * LABEL_DRIVER_EINTR=1    every other keyboard read and poll, and every other
  *                         write and poll on the port, fails EINTR at once
  * LABEL_DRIVER_LOG        a file that gets one line per event: "open FD",
  *                         "write FD COUNT RESULT" for each write that reaches
- *                         the driver, "delivered COUNT", "killed COUNT",
- *                         "unplugged", "close FD MILLISECONDS", and at the
+ *                         the driver, "delivered COUNT", "unplugged", "close FD MILLISECONDS", and at the
  *                         end "cpu MICROSECONDS" (user and system time)
  *
  * What the printer receives is appended to the file at the port's path. The
@@ -53,9 +48,9 @@
 #include <time.h>
 #include <unistd.h>
 
-enum model { NONE, USB_PRINTER, OFF_LINE, BUSY, USB_SERIAL, SERIAL_HELD, NO_UART };
+enum model { NONE, OFF_LINE, BUSY, USB_SERIAL, SERIAL_HELD };
 
-enum { MAX_OPEN = 8, TRANSFER_SIZE = 8192, TRANSFER_MS = 3, SERIAL_QUEUE = 4096 };
+enum { MAX_OPEN = 8, SERIAL_QUEUE = 4096 };
 
 static struct {
     int ready;
@@ -66,11 +61,6 @@ static struct {
     long first_write_ms; /* -1 until the first write */
     long writes_taken;
     int unplugged;
-    /* usb-printer: the transfer in flight */
-    char in_flight[TRANSFER_SIZE];
-    size_t in_flight_size;
-    long done_at_ms;
-    int in_flight_sink;
     /* serial models */
     struct termios settings;
     size_t queued;
@@ -112,8 +102,7 @@ static void prepare(void) {
     if (dev.ready) {
         return;
     }
-    static const char* names[] = {"",           "usb-printer",     "parallel-off-line", "parallel-busy",
-                                  "usb-serial", "usb-serial-held", "serial-no-uart"};
+    static const char* names[] = {"", "parallel-off-line", "parallel-busy", "usb-serial", "usb-serial-held"};
     const char* model = getenv("LABEL_DRIVER_MODEL");
     for (int m = 1; model != NULL && m < (int)(sizeof names / sizeof *names); ++m) {
         if (strcmp(model, names[m]) == 0) {
@@ -159,32 +148,10 @@ static int gone(void) { return dev.unplugged; }
 
 static void took_bytes(void) { ++dev.writes_taken; }
 
-/* usb-printer: the transfer ends by itself once its time is up. */
-static void finish_transfer(int killed) {
-    if (dev.in_flight_size == 0) {
-        return;
-    }
-    if (killed) {
-        note("killed %zu\n", dev.in_flight_size);
-    } else {
-        REAL(write)(dev.in_flight_sink, dev.in_flight, dev.in_flight_size);
-        note("delivered %zu\n", dev.in_flight_size);
-    }
-    dev.in_flight_size = 0;
-}
-
-static void catch_up(void) {
-    if (dev.in_flight_size > 0 && (gone() || now_ms() >= dev.done_at_ms)) {
-        finish_transfer(gone());
-    }
-}
-
-/* The device goes while the port is open, just before a write; a transfer
- * still in flight then is lost. */
+/* The device goes while the port is open, just before a write. */
 static void maybe_unplug(void) {
     if (dev.unplug_after >= 0 && dev.writes_taken >= dev.unplug_after && !dev.unplugged) {
         dev.unplugged = 1;
-        finish_transfer(1);
         note("unplugged\n");
     }
 }
@@ -195,22 +162,8 @@ static ssize_t model_write(int slot, const void* bytes, size_t size) {
     if (dev.first_write_ms < 0) {
         dev.first_write_ms = now_ms();
     }
-    catch_up();
     maybe_unplug();
     switch (dev.model) {
-    case USB_PRINTER:
-        if (gone()) {
-            return fail(ENODEV);
-        }
-        if (dev.in_flight_size > 0) {
-            return fail(EAGAIN);
-        }
-        dev.in_flight_size = size < TRANSFER_SIZE ? size : TRANSFER_SIZE;
-        memcpy(dev.in_flight, bytes, dev.in_flight_size);
-        dev.in_flight_sink = opened[slot].sink;
-        dev.done_at_ms = now_ms() + TRANSFER_MS;
-        took_bytes();
-        return (ssize_t)dev.in_flight_size;
     case OFF_LINE:
         if (in_fault()) {
             sleep_ms(10000);
@@ -235,8 +188,6 @@ static ssize_t model_write(int slot, const void* bytes, size_t size) {
         took_bytes();
         return (ssize_t)taken;
     }
-    case NO_UART:
-        return fail(EIO);
     case USB_SERIAL:
         if (gone()) {
             return fail(EIO);
@@ -325,16 +276,8 @@ static int model_poll(struct pollfd* watch, int timeout) {
     if (spurious_eintr(&interruptions)) {
         return fail(EINTR);
     }
-    catch_up();
     int writable = 1;
-    if (dev.model == USB_PRINTER && dev.in_flight_size > 0) {
-        const long wait = dev.done_at_ms - now_ms();
-        if (sleep_ms(timeout >= 0 && timeout < wait ? timeout : wait) != 0) {
-            return fail(EINTR);
-        }
-        catch_up();
-        writable = dev.in_flight_size == 0;
-    } else if (dev.model == SERIAL_HELD && dev.queued == SERIAL_QUEUE) {
+    if (dev.model == SERIAL_HELD && dev.queued == SERIAL_QUEUE) {
         if (sleep_ms(timeout) != 0) {
             return fail(EINTR);
         }
@@ -367,8 +310,6 @@ int close(int fd) {
         return REAL(close)(fd);
     }
     const long start = now_ms();
-    catch_up();
-    finish_transfer(1);
     if (dev.model == SERIAL_HELD && dev.queued > 0 && !gone()) {
         sleep_ms(30000); /* closing_wait */
     }
@@ -382,7 +323,7 @@ int close(int fd) {
 static int serial_port(int fd) { return slot_of(fd) >= 0 && is_serial(); }
 
 /* 0 for a request the serial model grants, else -1 with EIO. */
-static int serial_answer(void) { return dev.model == NO_UART || gone() ? fail(EIO) : 0; }
+static int serial_answer(void) { return gone() ? fail(EIO) : 0; }
 
 int isatty(int fd) { return serial_port(fd) ? serial_answer() == 0 : REAL(isatty)(fd); }
 
