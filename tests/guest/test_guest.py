@@ -139,7 +139,7 @@ def problem():
     tools = [tool for tool in ("qemu-system-x86_64", "mmdebstrap", "mke2fs", "busybox", "cpio", "wine") if
              not shutil.which(tool)]
     if tools:
-        return f"{tools[0]} not found: install the packages of scripts/debian-packages-test"
+        return f"{tools[0]} not found: install the packages of scripts/debian-packages-check"
     return "" if os.geteuid() == 0 else "the guest lane builds its image with mmdebstrap, which needs root"
 
 
