@@ -17,52 +17,70 @@ bool isHostChar(char byte) { return isAlnum(byte) || byte == '-' || byte == '.' 
 
 bool isIpv6Char(char byte) { return isAlnum(byte) || byte == ':' || byte == '.'; }
 
+using Problem = std::optional<std::string_view>;
+
+// "[v6]" or "[v6]:PORT": the address to `host`, the text after the colon to `port`.
+Problem splitBracketed(std::string_view text, std::string& host, std::string_view& port) {
+    const auto close = text.find(']');
+    if (close == std::string_view::npos) {
+        return "the IPv6 address has no closing bracket";
+    }
+    host = text.substr(1, close - 1);
+    if (!std::all_of(host.begin(), host.end(), isIpv6Char)) {
+        return "the brackets hold no IPv6 address";
+    }
+    const std::string_view rest = text.substr(close + 1);
+    if (!rest.empty() && !rest.starts_with(':')) {
+        return "only :PORT may follow the brackets";
+    }
+    port = rest;
+    return std::nullopt;
+}
+
+// "host" or "host:PORT"; `port` gets the colon and what follows it.
+Problem splitPlain(std::string_view text, std::string& host, std::string_view& port) {
+    const auto colon = text.find(':');
+    if (colon != std::string_view::npos && text.find(':', colon + 1) != std::string_view::npos) {
+        return "an IPv6 address goes in brackets, as in socket://[::1]:9100";
+    }
+    host = text.substr(0, colon);
+    if (!std::all_of(host.begin(), host.end(), isHostChar)) {
+        return "the host holds characters no host name has";
+    }
+    port = colon == std::string_view::npos ? std::string_view() : text.substr(colon);
+    return std::nullopt;
+}
+
+// ":PORT", or nothing for the raw print port.
+Problem readPort(std::string_view port, std::uint16_t& number) {
+    if (port.empty()) {
+        return std::nullopt;
+    }
+    port.remove_prefix(1);
+    if (port.empty()) {
+        return "the port number is missing after the colon";
+    }
+    unsigned read = 0;
+    const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), read);
+    if (error != std::errc() || end != port.data() + port.size() || read == 0 || read > largestPort) {
+        return "the port must be a number from 1 to 65535";
+    }
+    number = static_cast<std::uint16_t>(read);
+    return std::nullopt;
+}
+
 // Why `text` is no HOST[:PORT], or nothing; the parts go to `address`.
-std::optional<std::string_view> splitAddress(std::string_view text, NetworkAddress& address) {
+Problem splitAddress(std::string_view text, NetworkAddress& address) {
     std::string_view port;
-    if (text.starts_with('[')) {
-        const auto close = text.find(']');
-        if (close == std::string_view::npos) {
-            return "the IPv6 address has no closing bracket";
-        }
-        address.host = text.substr(1, close - 1);
-        if (!std::all_of(address.host.begin(), address.host.end(), isIpv6Char)) {
-            return "the brackets hold no IPv6 address";
-        }
-        const std::string_view rest = text.substr(close + 1);
-        if (!rest.empty() && !rest.starts_with(':')) {
-            return "only :PORT may follow the brackets";
-        }
-        port = rest.empty() ? rest : rest.substr(1);
-        if (!rest.empty() && port.empty()) {
-            return "the port number is missing after the colon";
-        }
-    } else {
-        const auto colon = text.find(':');
-        if (colon != std::string_view::npos && text.find(':', colon + 1) != std::string_view::npos) {
-            return "an IPv6 address goes in brackets, as in socket://[::1]:9100";
-        }
-        address.host = text.substr(0, colon);
-        if (!std::all_of(address.host.begin(), address.host.end(), isHostChar)) {
-            return "the host holds characters no host name has";
-        }
-        port = colon == std::string_view::npos ? std::string_view() : text.substr(colon + 1);
-        if (colon != std::string_view::npos && port.empty()) {
-            return "the port number is missing after the colon";
-        }
+    const Problem problem =
+        text.starts_with('[') ? splitBracketed(text, address.host, port) : splitPlain(text, address.host, port);
+    if (problem) {
+        return problem;
     }
     if (address.host.empty()) {
         return "no host is named";
     }
-    if (!port.empty()) {
-        unsigned number = 0;
-        const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), number);
-        if (error != std::errc() || end != port.data() + port.size() || number == 0 || number > largestPort) {
-            return "the port must be a number from 1 to 65535";
-        }
-        address.port = static_cast<std::uint16_t>(number);
-    }
-    return std::nullopt;
+    return readPort(port, address.port);
 }
 
 std::string shownAddress(const NetworkAddress& address) {

@@ -28,6 +28,8 @@ namespace label {
 inline constexpr std::string_view networkScheme = "socket://";
 inline constexpr std::string_view printerScheme = "printer:";
 inline constexpr std::uint16_t rawPrintPort = 9100;
+// Said when labelcom is asked to prepare a network port.
+inline constexpr std::string_view noLineSettings = "a network port has no line settings; going on";
 
 struct NetworkAddress {
     std::string host;  // without the brackets of an IPv6 address

@@ -79,6 +79,23 @@ PortOpening refused(int error, std::string path, PortKind kind) {
     return {nullptr, std::move(path), std::move(problem)};
 }
 
+PortOpening openDevice(PortKind kind, std::string path) {
+    const int fd = openPortPath(path);
+    if (fd < 0) {
+        return refused(errno, std::move(path), kind);
+    }
+    termios before{};
+    const Node node = nodeOf(fd, before);
+    if (node == Node::terminal) {
+        if (const int error = holdTerminal(fd); error != 0) {
+            ::close(fd);
+            return refused(error, std::move(path), kind);
+        }
+        makeOutputRaw(fd, before);
+    }
+    return {makeRawPort(fd, path, kind, node, before), path, {}};
+}
+
 }  // namespace
 
 PortOpening PosixPorts::open(PortKind kind) {
@@ -97,28 +114,10 @@ PortOpening PosixPorts::open(PortKind kind) {
     return {};
 }
 
-PortOpening PosixPorts::openDevice(PortKind kind, std::string path) {
-    const int fd = openPortPath(path);
-    if (fd < 0) {
-        return refused(errno, std::move(path), kind);
-    }
-    termios before{};
-    const Node node = nodeOf(fd, before);
-    if (node == Node::terminal) {
-        if (const int error = holdTerminal(fd); error != 0) {
-            ::close(fd);
-            return refused(error, std::move(path), kind);
-        }
-        makeOutputRaw(fd, before);
-    }
-    return {makeRawPort(fd, path, kind, node, before), path, {}};
-}
-
 void PosixPorts::prepareSerialPort() {
     const PortValue value = portValue(PortKind::serial);
     if (value.way == PortWay::network) {
-        writeErrorLine(errors_,
-                       "mode com1: " + value.address.shown + ": a network port has no line settings; going on");
+        writeErrorLine(errors_, "mode com1: " + value.address.shown + ": " + std::string(noLineSettings));
         return;
     }
     if (value.way != PortWay::device) {

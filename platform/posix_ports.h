@@ -13,8 +13,6 @@
 // output so that it receives exactly the bytes sent; both are undone when it
 // is let go (posix_terminal.h, posix_raw_port.h).
 
-#include <string>
-
 #include "console.h"
 #include "port_value.h"
 #include "printer_channel.h"
@@ -35,7 +33,6 @@ public:
     void prepareSerialPort();
 
 private:
-    PortOpening openDevice(PortKind kind, std::string path);
     void sayRefusal(PortKind kind, const PortValue& value);
 
     ConsoleOutput& errors_;

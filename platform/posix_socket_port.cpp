@@ -19,6 +19,9 @@ namespace {
 
 using std::chrono::milliseconds;
 
+// What is read at a time of what the printer says, to be thrown away.
+constexpr std::size_t answerChunk = 512;
+
 std::optional<NetworkFault> faultOf(int error) {
     switch (error) {
     case ECONNREFUSED:
@@ -76,7 +79,7 @@ public:
     SocketPort(int fd, NetworkAddress address) : fd_(fd), address_(std::move(address)) {}
     ~SocketPort() override {
         ::shutdown(fd_, SHUT_WR);
-        std::array<char, 512> answer{};
+        std::array<char, answerChunk> answer{};
         while (::recv(fd_, answer.data(), answer.size(), MSG_DONTWAIT) > 0) {
         }
         ::close(fd_);

@@ -94,12 +94,18 @@ PortChoice choosePort(PortKind kind, const char* value) {
     if (isDevicePath(given)) {
         return {std::string(given), std::string(given), {}, {}, true};
     }
-    PortChoice refused;
-    refused.name = printable(given);
-    refused.refusal = std::string(portKind(kind).variable) + "=" + refused.name +
-                      R"( is not a port name: use COMn, LPTn or \\.\name)";
-    refused.fromVariable = true;
-    return refused;
+    const PortValue read = readPortValue(kind, given);
+    PortChoice chosen;
+    chosen.fromVariable = true;
+    if (read.way == PortWay::network) {
+        chosen.name = read.address.shown;
+        return chosen;
+    }
+    chosen.name = printable(given);
+    chosen.refusal = read.way == PortWay::refused ? read.refusal
+                                                  : std::string(portKind(kind).variable) + "=" + chosen.name +
+                                                        R"( is not a port name: use COMn, LPTn or \\.\name)";
+    return chosen;
 }
 
 std::string missingPortWords(std::string_view name, PortKind kind, const std::vector<std::string>& deviceNames) {
