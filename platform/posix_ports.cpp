@@ -14,6 +14,7 @@
 #include "posix_deadline.h"
 #include "posix_io.h"
 #include "posix_raw_port.h"
+#include "posix_socket_port.h"
 #include "posix_terminal.h"
 
 namespace label::platform {
@@ -23,10 +24,21 @@ constexpr std::string_view serialPath = LABEL_COM1_PATH;
 constexpr std::string_view parallelPath = LABEL_LPT1_PATH;
 
 // The operator may lead a port elsewhere for one run (a USB printer, a USB
-// serial adapter); unset or empty, the compiled-in path holds.
-std::string portPath(PortKind kind) {
+// serial adapter, a printer on the network); unset or empty, the
+// compiled-in path holds.
+PortValue portValue(PortKind kind) {
     const char* chosen = std::getenv(std::string(portKind(kind).variable).c_str());  // NOLINT(concurrency-mt-unsafe)
-    return chosen != nullptr && *chosen != '\0' ? chosen : std::string(byKind(kind, serialPath, parallelPath));
+    return readPortValue(kind, chosen != nullptr && *chosen != '\0' ? chosen : byKind(kind, serialPath, parallelPath));
+}
+
+// Printer queues are the spooler's, on Windows; here the operator names the
+// device, as the first place of the kind shows it, or the printer's address.
+std::string queueRefusal(PortKind kind, std::string_view value) {
+    const PortKindFacts& facts = portKind(kind);
+    const PortPlace& place = facts.places.front();
+    return std::string(facts.variable) + "=" + printable(value) +
+           ": printer queues are Windows' own; name the device (" + "/" + std::string(place.folder) + "/" +
+           std::string(place.prefix) + "0) or the printer's address (" + std::string(networkScheme) + "HOST[:PORT])";
 }
 
 int openPortPath(std::string_view path) {
@@ -67,10 +79,7 @@ PortOpening refused(int error, std::string path, PortKind kind) {
     return {nullptr, std::move(path), std::move(problem)};
 }
 
-}  // namespace
-
-PortOpening PosixPorts::open(PortKind kind) {
-    std::string path = portPath(kind);
+PortOpening openDevice(PortKind kind, std::string path) {
     const int fd = openPortPath(path);
     if (fd < 0) {
         return refused(errno, std::move(path), kind);
@@ -87,8 +96,35 @@ PortOpening PosixPorts::open(PortKind kind) {
     return {makeRawPort(fd, path, kind, node, before), path, {}};
 }
 
+}  // namespace
+
+PortOpening PosixPorts::open(PortKind kind) {
+    PortValue value = portValue(kind);
+    switch (value.way) {
+    case PortWay::device:
+        return openDevice(kind, std::move(value.text));
+    case PortWay::network:
+        return openSocketPort(value.address);
+    case PortWay::printerQueue:
+    case PortWay::refused:
+        sayRefusal(kind, value);
+        return {nullptr, printable(value.text),
+                std::string(portKind(kind).variable) + " names no port that can be used"};
+    }
+    return {};
+}
+
 void PosixPorts::prepareSerialPort() {
-    const std::string path = portPath(PortKind::serial);
+    const PortValue value = portValue(PortKind::serial);
+    if (value.way == PortWay::network) {
+        writeErrorLine(errors_, "mode com1: " + value.address.shown + ": " + std::string(noLineSettings));
+        return;
+    }
+    if (value.way != PortWay::device) {
+        sayRefusal(PortKind::serial, value);
+        return;
+    }
+    const std::string& path = value.text;
     const int fd = openPortPath(path);
     std::string problem;
     if (fd < 0) {
@@ -102,6 +138,15 @@ void PosixPorts::prepareSerialPort() {
     }
     if (!problem.empty()) {
         writeErrorLine(errors_, "mode com1: " + path + ": " + problem);
+    }
+}
+
+// Said once a run for each kind, however often the port is opened.
+void PosixPorts::sayRefusal(PortKind kind, const PortValue& value) {
+    bool& said = byKind(kind, serialRefusalSaid_, parallelRefusalSaid_);
+    if (!std::exchange(said, true)) {
+        const std::string words = value.way == PortWay::refused ? value.refusal : queueRefusal(kind, value.text);
+        writeErrorLine(errors_, std::string(portKind(kind).program) + ": " + words);
     }
 }
 

@@ -5,6 +5,8 @@
 #include <optional>
 #include <tuple>
 
+#include "port_value.h"
+
 namespace label::platform {
 namespace {
 
@@ -15,13 +17,6 @@ constexpr std::size_t prefixLength = 3;
 char upper(char letter) { return letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter; }
 
 bool isDigit(char byte) { return byte >= '0' && byte <= '9'; }
-
-bool isControl(char byte) {
-    constexpr unsigned char firstPrintable = 0x20;
-    constexpr unsigned char deleteChar = 0x7f;
-    const auto code = static_cast<unsigned char>(byte);
-    return code < firstPrintable || code == deleteChar;
-}
 
 // "COMn" or "LPTn" in upper case, for a name of that form in any case with a
 // number from 1 and no leading zero: the only names the system and the mode
@@ -43,13 +38,6 @@ std::optional<std::string> portName(std::string_view text) {
 bool isDevicePath(std::string_view text) {
     return text.size() > devicePrefix.size() && text.starts_with(devicePrefix) &&
            std::none_of(text.begin(), text.end(), isControl);
-}
-
-// Said back to the operator without the control characters it may carry.
-std::string printable(std::string_view text) {
-    std::string shown(text);
-    std::replace_if(shown.begin(), shown.end(), isControl, '?');
-    return shown;
 }
 
 PortChoice named(std::string name, bool fromVariable) {
@@ -106,12 +94,18 @@ PortChoice choosePort(PortKind kind, const char* value) {
     if (isDevicePath(given)) {
         return {std::string(given), std::string(given), {}, {}, true};
     }
-    PortChoice refused;
-    refused.name = printable(given);
-    refused.refusal = std::string(portKind(kind).variable) + "=" + refused.name +
-                      R"( is not a port name: use COMn, LPTn or \\.\name)";
-    refused.fromVariable = true;
-    return refused;
+    const PortValue read = readPortValue(kind, given);
+    PortChoice chosen;
+    chosen.fromVariable = true;
+    if (read.way == PortWay::network) {
+        chosen.name = read.address.shown;
+        return chosen;
+    }
+    chosen.name = printable(given);
+    chosen.refusal = read.way == PortWay::refused ? read.refusal
+                                                  : std::string(portKind(kind).variable) + "=" + chosen.name +
+                                                        R"( is not a port name: use COMn, LPTn or \\.\name)";
+    return chosen;
 }
 
 std::string missingPortWords(std::string_view name, PortKind kind, const std::vector<std::string>& deviceNames) {

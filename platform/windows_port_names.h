@@ -11,7 +11,10 @@
 //                                case, n from 1) open as \\.\COMn; a path
 //                                beginning with \\.\ opens as given; anything
 //                                else is refused, and so never reaches the
-//                                system or the command interpreter
+//                                system or the command interpreter; a
+//                                socket://HOST[:PORT] value is a printer on
+//                                the network (port_value.h): named, with no
+//                                path, for the caller to connect to
 //   missingPortWords(name, kind, deviceNames)   "LPT1 does not exist; ...",
 //                                naming the COM and LPT ports among the
 //                                system's device names, ready to paste

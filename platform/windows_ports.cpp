@@ -11,22 +11,11 @@
 #include "bounded_port.h"
 #include "console.h"
 #include "shell_commands.h"
+#include "windows_errors.h"
+#include "windows_socket_port.h"
 
 namespace label::platform {
 namespace {
-
-// The system's own words for an error code, without its line end.
-std::string describeError(DWORD error) {
-    constexpr std::size_t longestWords = 512;
-    std::array<char, longestWords> text{};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                                        text.data(), static_cast<DWORD>(text.size()), nullptr);
-    std::string words(text.data(), length);
-    while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == '.')) {
-        words.pop_back();
-    }
-    return words.empty() ? "error " + std::to_string(error) : words;
-}
 
 // Every name the system knows a device by ("COM1", "LPT1", "C:", ...).
 std::vector<std::string> dosDeviceNames() {
@@ -169,19 +158,29 @@ PortOpening openPort(const PortChoice& choice, PortKind kind) {
     return {std::make_unique<OverlappedPort>(handle, done), choice.name, {}};
 }
 
-PortChoice chooseFromEnvironment(PortKind kind) {
-    return choosePort(kind, std::getenv(std::string(portKind(kind).variable).c_str()));
+const char* environmentValue(PortKind kind) { return std::getenv(std::string(portKind(kind).variable).c_str()); }
+
+// The printer's address, where the value is a network one.
+std::optional<NetworkAddress> networkAddress(const char* value, PortKind kind) {
+    PortValue read = readPortValue(kind, value == nullptr ? "" : value);
+    return read.way == PortWay::network ? std::optional(std::move(read.address)) : std::nullopt;
 }
 
 }  // namespace
 
 WindowsPorts::WindowsPorts(ConsoleOutput& errors)
     : errors_(errors),
-      serial_{chooseFromEnvironment(PortKind::serial)},
-      parallel_{chooseFromEnvironment(PortKind::parallel)} {}
+      serial_{choosePort(PortKind::serial, environmentValue(PortKind::serial)),
+              networkAddress(environmentValue(PortKind::serial), PortKind::serial)},
+      parallel_{choosePort(PortKind::parallel, environmentValue(PortKind::parallel)),
+                networkAddress(environmentValue(PortKind::parallel), PortKind::parallel)} {}
 
 PortOpening WindowsPorts::open(PortKind kind) {
-    const PortChoice& choice = use(kind);
+    const ChosenPort& port = use(kind);
+    const PortChoice& choice = port.choice;
+    if (port.network) {
+        return openSocketPort(*port.network);
+    }
     if (choice.path.empty()) {
         return {nullptr, choice.name, std::string(portKind(kind).variable) + " is not a port name"};
     }
@@ -189,9 +188,14 @@ PortOpening WindowsPorts::open(PortKind kind) {
 }
 
 std::optional<std::string> WindowsPorts::serialPreparation() {
-    const PortChoice& choice = use(PortKind::serial);
+    const ChosenPort& port = use(PortKind::serial);
+    const PortChoice& choice = port.choice;
     if (!choice.fromVariable) {
         return std::string(shell_commands::prepareSerialPort);
+    }
+    if (port.network) {
+        say(PortKind::serial, "mode com1: " + choice.name + ": " + std::string(noLineSettings));
+        return std::nullopt;
     }
     if (choice.modeName.empty()) {
         say(PortKind::serial, "mode cannot prepare " + choice.name + "; only a port named COMn can be");
@@ -201,13 +205,13 @@ std::optional<std::string> WindowsPorts::serialPreparation() {
 }
 
 // The port chosen for `kind`; a refused choice is said the first time.
-const PortChoice& WindowsPorts::use(PortKind kind) {
+const WindowsPorts::ChosenPort& WindowsPorts::use(PortKind kind) {
     ChosenPort& port = byKind(kind, serial_, parallel_);
     if (!port.choice.refusal.empty() && !port.refusalSaid) {
         port.refusalSaid = true;
         say(kind, port.choice.refusal);
     }
-    return port.choice;
+    return port;
 }
 
 void WindowsPorts::say(PortKind kind, std::string_view words) {

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "console.h"
+#include "port_value.h"
 #include "printer_channel.h"
 #include "windows_port_names.h"
 
@@ -35,10 +36,11 @@ public:
 private:
     struct ChosenPort {
         PortChoice choice;
+        std::optional<NetworkAddress> network;  // a printer on the network
         bool refusalSaid = false;
     };
 
-    const PortChoice& use(PortKind kind);
+    const ChosenPort& use(PortKind kind);
     void say(PortKind kind, std::string_view words);
 
     ConsoleOutput& errors_;
