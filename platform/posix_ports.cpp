@@ -46,10 +46,12 @@ int openPortPath(std::string_view path) {
 }
 
 // 9600 baud both ways, 8 data bits, no parity, 1 stop bit, receiver on,
-// modem lines ignored, no flow control. Returns what went wrong, or nothing.
-// Flow control goes off as the operators' own command interpreter turns it
-// off: a line left waiting for a handshake the printer never gives would take
-// no bytes at all. A serial node with no hardware behind it (most PCs'
+// modem lines ignored, no flow control, raw output. Returns what went wrong,
+// or nothing. Flow control goes off as the operators' own command interpreter
+// turns it off: a line left waiting for a handshake the printer never gives
+// would take no bytes at all. Raw output is part of the preparation, which
+// stays after the run (as the interpreter's mode command leaves a port set):
+// whatever writes to the printer's line next, its bytes go out untranslated. A serial node with no hardware behind it (most PCs'
 // /dev/ttyS1) opens, then fails every request with an input/output error:
 // the operator is told that, not that it is no serial line.
 std::string applySerialSettings(int fd) {
@@ -60,6 +62,7 @@ std::string applySerialSettings(int fd) {
     settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
     settings.c_cflag |= CS8 | CREAD | CLOCAL;
     settings.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     ::cfsetispeed(&settings, B9600);
     ::cfsetospeed(&settings, B9600);
     if (::tcsetattr(fd, TCSANOW, &settings) != 0) {
@@ -68,7 +71,8 @@ std::string applySerialSettings(int fd) {
     // tcsetattr succeeds when any one setting took: check them all.
     termios taken{};
     if (::tcgetattr(fd, &taken) != 0 || ::cfgetospeed(&taken) != B9600 || ::cfgetispeed(&taken) != B9600 ||
-        (taken.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS | CLOCAL)) != (CS8 | CLOCAL)) {
+        (taken.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS | CLOCAL)) != (CS8 | CLOCAL) ||
+        (taken.c_iflag & (IXON | IXOFF)) != 0 || (taken.c_oflag & OPOST) != 0) {
         return "the line settings did not take";
     }
     return {};
