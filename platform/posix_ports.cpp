@@ -51,9 +51,10 @@ int openPortPath(std::string_view path) {
 // turns it off: a line left waiting for a handshake the printer never gives
 // would take no bytes at all. Raw output is part of the preparation, which
 // stays after the run (as the interpreter's mode command leaves a port set):
-// whatever writes to the printer's line next, its bytes go out untranslated. A serial node with no hardware behind it (most PCs'
-// /dev/ttyS1) opens, then fails every request with an input/output error:
-// the operator is told that, not that it is no serial line.
+// whatever writes to the printer's line next, its bytes go out untranslated.
+// A serial node with no hardware behind it (most PCs' /dev/ttyS1) opens, then
+// fails every request with an input/output error: the operator is told that,
+// not that it is no serial line.
 std::string applySerialSettings(int fd) {
     termios settings{};
     if (::tcgetattr(fd, &settings) != 0) {
