@@ -21,7 +21,7 @@ constexpr unsigned parallelMajor = 6;
 constexpr unsigned usbClassMajor = 180;
 
 struct Sign {
-    int line;            // its bit in what LPGETSTATUS hands on
+    int line;             // its bit in what LPGETSTATUS hands on
     bool troubleWhenSet;  // the line is active high, else active low
     bool parallelOnly;
     std::string_view words;
@@ -92,8 +92,15 @@ std::optional<std::string> askPrinter(int fd, PrinterDriver driver) {
     if (port->fd() < 0) {
         return std::nullopt;
     }
-    const auto status = answerBy<std::optional<int>>([port] { return statusOf(*port); },
-                                                     Clock::now() + printerAnswerPatience);
+    // Let go before answering: usblp lets the device be opened once at a
+    // time, and labellpt opens it again for the next menu cycle at once.
+    const auto status = answerBy<std::optional<int>>(
+        [port = std::move(port)]() mutable {
+            const auto answer = statusOf(*port);
+            port.reset();
+            return answer;
+        },
+        Clock::now() + printerAnswerPatience);
     if (!status || !*status) {
         return std::nullopt;
     }

@@ -21,7 +21,9 @@
 //                control timeout, which no signal can cut short. The
 //                duplicate keeps the driver's file open until the helper is
 //                done, so a slow answer never reaches another file that took
-//                the descriptor's number.
+//                the descriptor's number; it is let go before the answer is
+//                handed back. A printer that answers only after the wait
+//                holds usblp's one open that long, up to those 5 seconds.
 
 #include <sys/types.h>
 
