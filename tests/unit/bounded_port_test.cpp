@@ -31,8 +31,6 @@ public:
         std::string printer;
         std::vector<milliseconds> patience;
         milliseconds waited{};
-        std::optional<std::string> printerSays;
-        int asked = 0;
     };
     explicit ScriptedRawPort(Log& log) : log_(log) {}
 
@@ -44,10 +42,6 @@ public:
     RawOutcome drain(milliseconds patience) override { return next(patience, {}); }
     [[nodiscard]] std::string describe(std::uint32_t error) const override {
         return "system error " + std::to_string(error);
-    }
-    std::optional<std::string> printerSays() override {
-        ++log_.asked;
-        return log_.printerSays;
     }
 
 private:
@@ -158,26 +152,6 @@ TEST(BoundedPort, ADrainThatRunsOutStallsThePortButKeepsAHardErrorsWords) {
     EXPECT_EQ(ended.problem(), "system error 28");
     EXPECT_EQ(log.patience,
               (std::vector<milliseconds>{writePatience, stalledPatience, writePatience, stalledPatience}));
-}
-
-// Its words replace the system's; it is asked when the port stalls and when
-// a hard error ends it, not at the stalled retries in between.
-TEST(BoundedPort, ThePrinterIsAskedOncePerShortfall) {
-    ScriptedRawPort::Log log;
-    log.printerSays = "the printer is out of paper";
-    log.script = {{0, false, std::nullopt},
-                  {0, false, std::nullopt},
-                  {1, true, std::nullopt},
-                  {0, false, std::nullopt},
-                  {0, false, outOfPaper}};
-    BoundedPort port = scripted(log);
-    port.write("a");
-    port.write("a");
-    EXPECT_EQ(std::pair(log.asked, port.problem()), std::pair(1, *log.printerSays));
-    port.write("a");
-    port.write("a");
-    port.write("a");
-    EXPECT_EQ(std::pair(log.asked, port.problem()), std::pair(3, *log.printerSays));
 }
 
 TEST(BoundedPort, APortThatDidNotOpenTakesNothingAndSaysWhy) {
