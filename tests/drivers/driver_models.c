@@ -30,8 +30,10 @@
  *                         write and poll on the port, fails EINTR at once
  * LABEL_DRIVER_LOG        a file that gets one line per event: "open FD",
  *                         "write FD COUNT RESULT" for each write that reaches
- *                         the driver, "status" for each LPGETSTATUS, "delivered COUNT", "unplugged", "close FD MILLISECONDS", and at the
- *                         end "cpu MICROSECONDS" (user and system time)
+ *                         the driver, "status" for each LPGETSTATUS,
+ *                         "delivered COUNT", "unplugged", "close FD
+ *                         MILLISECONDS", and at the end "cpu MICROSECONDS"
+ *                         (user and system time)
  *
  * What the printer receives is appended to the file at the port's path. The
  * program's descriptor itself is /dev/null's, a character device, as a real
@@ -40,13 +42,13 @@
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <linux/lp.h>
 #include <poll.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/file.h>
-#include <linux/lp.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
