@@ -38,12 +38,12 @@ std::chrono::milliseconds BoundedPort::patience() const { return stalled_ || end
 void BoundedPort::note(const RawOutcome& outcome) {
     if (outcome.failure) {
         ended_ = true;
-        problem_ = raw_->describe(*outcome.failure);
+        problem_ = raw_->printerSays().value_or(raw_->describe(*outcome.failure));
         return;
     }
-    stalled_ = !outcome.complete;
-    if (stalled_) {
-        problem_ = portTimedOut;
+    const bool wasStalled = std::exchange(stalled_, !outcome.complete);
+    if (stalled_ && !wasStalled) {
+        problem_ = raw_->printerSays().value_or(std::string(portTimedOut));
     }
 }
 

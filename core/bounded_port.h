@@ -22,7 +22,11 @@
 //              call that failed, so the channel never offers those bytes
 //              again and the printer never gets them twice.
 //   problem()  why the last write or drain fell short, in the operator's
-//              words: the system's, or portTimedOut.
+//              words: what the printer itself says, where the port can ask
+//              it and it says more than "all is well"; else the system's,
+//              or portTimedOut. The printer is asked once per shortfall:
+//              when a hard error ends the port, or when it stalls, not again
+//              at each retry while it stays stalled.
 
 #include <chrono>
 #include <cstdint>
@@ -61,6 +65,11 @@ public:
     virtual RawOutcome drain(std::chrono::milliseconds patience) = 0;
     // The system's words for an error code.
     [[nodiscard]] virtual std::string describe(std::uint32_t error) const = 0;
+    // What the printer says keeps it from taking bytes, in the operator's
+    // words, asked within a bound of the port's own; nothing where it cannot
+    // be asked or says all is well. Asked only after a shortfall, so that a
+    // printer that is working is never disturbed.
+    [[nodiscard]] virtual std::optional<std::string> printerSays() { return std::nullopt; }
 };
 
 // A port as the operator knows it: opened, or why not.

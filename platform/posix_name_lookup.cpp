@@ -1,97 +1,52 @@
 #include "posix_name_lookup.h"
 
-#include <pthread.h>
-
-#include <condition_variable>
-#include <csignal>
-#include <mutex>
 #include <string>
-#include <system_error>
-#include <thread>
+#include <utility>
+
+#include "posix_helper_thread.h"
 
 namespace label::platform {
 namespace {
 
-// What the helper thread and the caller share; whoever is last frees it.
-struct Lookup {
-    std::string host;
-    std::string port;
-    int flags = 0;
-    std::mutex guard;
-    std::condition_variable finished;
-    bool done = false;
+struct Found {
     int status = 0;
-    addrinfo* found = nullptr;
-
-    ~Lookup() {
-        if (found != nullptr) {
-            ::freeaddrinfo(found);
-        }
-    }
+    std::shared_ptr<addrinfo> first;
 };
 
-void run(Lookup& lookup) {
+Found resolve(const std::string& host, const std::string& port, int flags) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = lookup.flags | AI_NUMERICSERV;
+    hints.ai_flags = flags | AI_NUMERICSERV;
     addrinfo* found = nullptr;
-    const int status = ::getaddrinfo(lookup.host.c_str(), lookup.port.c_str(), &hints, &found);
-    const std::lock_guard lock(lookup.guard);
-    lookup.status = status;
-    lookup.found = found;
-    lookup.done = true;
-    lookup.finished.notify_all();
+    const int status = ::getaddrinfo(host.c_str(), port.c_str(), &hints, &found);
+    if (status != 0) {
+        return {status, nullptr};
+    }
+    return {status, std::shared_ptr<addrinfo>(found, ::freeaddrinfo)};
 }
 
-AddressList taken(const std::shared_ptr<Lookup>& lookup) {
-    if (lookup->status != 0) {
+AddressList taken(Found found) {
+    if (found.status != 0) {
         return {nullptr, NetworkFault::unknownName};
     }
-    return {std::shared_ptr<addrinfo>(lookup, lookup->found), std::nullopt};
-}
-
-std::shared_ptr<Lookup> makeLookup(const NetworkAddress& address, int flags) {
-    auto lookup = std::make_shared<Lookup>();
-    lookup->host = address.host;
-    lookup->port = std::to_string(address.port);
-    lookup->flags = flags;
-    return lookup;
-}
-
-// False if the system would start no thread.
-bool startHelper(const std::shared_ptr<Lookup>& lookup) {
-    sigset_t all{};
-    sigset_t before{};
-    sigfillset(&all);
-    ::pthread_sigmask(SIG_SETMASK, &all, &before);
-    bool started = true;
-    try {
-        std::thread([lookup] { run(*lookup); }).detach();
-    } catch (const std::system_error&) {
-        started = false;
-    }
-    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
-    return started;
+    return {std::move(found.first), std::nullopt};
 }
 
 }  // namespace
 
 AddressList lookUp(const NetworkAddress& address, Clock::time_point deadline) {
-    const auto numeric = makeLookup(address, AI_NUMERICHOST);
-    run(*numeric);
-    if (numeric->status != EAI_NONAME) {
-        return taken(numeric);
+    const std::string port = std::to_string(address.port);
+    Found numeric = resolve(address.host, port, AI_NUMERICHOST);
+    if (numeric.status != EAI_NONAME) {
+        return taken(std::move(numeric));
     }
-    const auto lookup = makeLookup(address, 0);
-    if (!startHelper(lookup)) {
+    std::optional<Found> found =
+        answerBy<Found>([host = address.host, port] { return resolve(host, port, 0); }, deadline);
+    if (!found) {
         return {nullptr, NetworkFault::nameTimedOut};
     }
-    std::unique_lock lock(lookup->guard);
-    if (!lookup->finished.wait_until(lock, deadline, [&lookup] { return lookup->done; })) {
-        return {nullptr, NetworkFault::nameTimedOut};
-    }
-    return taken(lookup);
+    return taken(std::move(*found));
 }
 
 }  // namespace label::platform

@@ -6,11 +6,9 @@
 // name is resolved by the system's resolver, which has no bound of its own
 // that the program sets: glibc's waits out its own time-outs and retries,
 // and makes its poll again when a signal interrupts it, so the deadline
-// alarm cannot cut it short. The lookup runs on a helper thread instead,
-// and the caller waits for it only until the deadline; a lookup still
-// running then is left to finish on its own (detached, with every signal
-// blocked, so that the deadline alarm keeps reaching the main thread) and
-// ends with the process.
+// alarm cannot cut it short. The lookup runs on a helper thread instead
+// (posix_helper_thread.h), and the caller waits for it only until the
+// deadline.
 
 #include <netdb.h>
 

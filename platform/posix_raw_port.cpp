@@ -13,6 +13,7 @@
 #include "port_problems.h"
 #include "posix_deadline.h"
 #include "posix_io.h"
+#include "posix_printer_status.h"
 #include "posix_terminal.h"
 
 namespace label::platform {
@@ -45,10 +46,16 @@ bool outputDrained(int fd, Clock::time_point deadline) {
     return true;
 }
 
+// Only a device's driver can be asked how its printer is.
+PrinterDriver driverOf(int fd, Node node) {
+    struct stat status {};
+    return node == Node::device && ::fstat(fd, &status) == 0 ? printerDriver(status.st_rdev) : PrinterDriver::none;
+}
+
 class PosixRawPort final : public RawPort {
 public:
     PosixRawPort(int fd, std::string path, PortKind kind, Node node, const termios& before)
-        : fd_(fd), path_(std::move(path)), kind_(kind), node_(node), before_(before) {}
+        : fd_(fd), path_(std::move(path)), kind_(kind), node_(node), before_(before), driver_(driverOf(fd, node)) {}
     ~PosixRawPort() override {
         if (node_ == Node::terminal) {
             letGoOfTerminal();
@@ -105,6 +112,8 @@ public:
         return describePortError(static_cast<int>(error), path_, kind_);
     }
 
+    [[nodiscard]] std::optional<std::string> printerSays() override { return askPrinter(fd_, driver_); }
+
 private:
     // Only what a line that fell short still holds is dropped: a line that
     // took its bytes may still be sending those of earlier menu cycles.
@@ -138,6 +147,7 @@ private:
     PortKind kind_;
     Node node_;
     termios before_;
+    PrinterDriver driver_;
     // The last write or drain fell short: the line may still hold bytes.
     bool fellShort_ = false;
     // When closing may no longer wait: the drain's deadline, or at once.

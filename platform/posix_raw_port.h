@@ -12,6 +12,9 @@
 //           holds, or until a device's driver reports it writable (a USB
 //           printer's, once its transfer is done); files and FIFOs hold what
 //           they took already.
+//   printerSays   after a shortfall, what a parallel or USB printer says
+//           about itself, where its driver lets the program ask
+//           (posix_printer_status.h)
 //   letting go   a terminal: drops what it did not send if it fell short,
 //           puts back the settings it had before the open, releases the
 //           hold (posix_terminal.h). A device's driver that sleeps in write

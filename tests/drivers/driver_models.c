@@ -19,6 +19,9 @@
  *                          leaves it, closing waits up to 30 s for it unless
  *                          a signal comes
  *
+ * LABEL_DRIVER_STATUS     what the parallel printer's status lines read
+ *                         (LPGETSTATUS, on the port's node as lp's major 6
+ *                         shows it), 0xd8 (ready) unless given
  * LABEL_DRIVER_FAULT_MS   the parallel printer is off line or busy until
  *                         this long after the first write
  * LABEL_DRIVER_UNPLUG_AFTER  after this many writes that took bytes the serial
@@ -27,8 +30,10 @@
  *                         write and poll on the port, fails EINTR at once
  * LABEL_DRIVER_LOG        a file that gets one line per event: "open FD",
  *                         "write FD COUNT RESULT" for each write that reaches
- *                         the driver, "delivered COUNT", "unplugged", "close FD MILLISECONDS", and at the
- *                         end "cpu MICROSECONDS" (user and system time)
+ *                         the driver, "status" for each LPGETSTATUS,
+ *                         "delivered COUNT", "unplugged", "close FD
+ *                         MILLISECONDS", and at the end "cpu MICROSECONDS"
+ *                         (user and system time)
  *
  * What the printer receives is appended to the file at the port's path. The
  * program's descriptor itself is /dev/null's, a character device, as a real
@@ -37,6 +42,7 @@
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <linux/lp.h>
 #include <poll.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -44,6 +50,8 @@
 #include <string.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -56,7 +64,7 @@ static struct {
     int ready;
     enum model model;
     const char* path;
-    long fault_ms, unplug_after;
+    long fault_ms, unplug_after, status;
     int inject_eintr, log;
     long first_write_ms; /* -1 until the first write */
     long writes_taken;
@@ -66,6 +74,7 @@ static struct {
     size_t queued;
 } dev;
 
+/* A duplicate of the port's descriptor (F_DUPFD) has no sink of its own. */
 static struct { int fd, sink; } opened[MAX_OPEN];
 
 #define REAL(name) ((__typeof__(&name))dlsym(RTLD_NEXT, #name))
@@ -84,7 +93,7 @@ static int sleep_ms(long ms) {
 
 static long number(const char* name, long fallback) {
     const char* text = getenv(name);
-    return text != NULL && *text != '\0' ? strtol(text, NULL, 10) : fallback;
+    return text != NULL && *text != '\0' ? strtol(text, NULL, 0) : fallback;
 }
 
 static void note(const char* format, ...) {
@@ -111,6 +120,7 @@ static void prepare(void) {
     }
     dev.path = getenv("LABEL_DRIVER_PORT");
     dev.fault_ms = number("LABEL_DRIVER_FAULT_MS", 0);
+    dev.status = number("LABEL_DRIVER_STATUS", LP_PBUSY | LP_PACK | LP_PSELECD | LP_PERRORP);
     dev.unplug_after = number("LABEL_DRIVER_UNPLUG_AFTER", -1);
     dev.inject_eintr = number("LABEL_DRIVER_EINTR", 0) != 0;
     const char* log = getenv("LABEL_DRIVER_LOG");
@@ -143,6 +153,8 @@ static int fail(int error) {
 static int spurious_eintr(int* count) { return dev.inject_eintr && (*count)++ % 2 == 0; }
 
 static int is_serial(void) { return dev.model >= USB_SERIAL; }
+
+static int is_parallel(void) { return dev.model == OFF_LINE || dev.model == BUSY; }
 
 static int gone(void) { return dev.unplugged; }
 
@@ -309,6 +321,10 @@ int close(int fd) {
     if (slot < 0) {
         return REAL(close)(fd);
     }
+    if (opened[slot].sink < 0) {
+        opened[slot].fd = -1;
+        return REAL(close)(fd);
+    }
     const long start = now_ms();
     if (dev.model == SERIAL_HELD && dev.queued > 0 && !gone()) {
         sleep_ms(30000); /* closing_wait */
@@ -351,6 +367,11 @@ int ioctl(int fd, unsigned long request, ...) {
     va_start(arguments, request);
     void* argument = va_arg(arguments, void*);
     va_end(arguments);
+    if (slot_of(fd) >= 0 && is_parallel() && request == LPGETSTATUS) {
+        note("status\n");
+        *(int*)argument = (int)dev.status;
+        return 0;
+    }
     if (!serial_port(fd)) {
         return REAL(ioctl)(fd, request, argument);
     }
@@ -362,6 +383,33 @@ int ioctl(int fd, unsigned long request, ...) {
     }
     *(int*)argument = (int)dev.queued;
     return 0;
+}
+
+int fcntl(int fd, int command, ...) {
+    va_list arguments;
+    va_start(arguments, command);
+    const long argument = va_arg(arguments, long);
+    va_end(arguments);
+    const int copy = REAL(fcntl)(fd, command, argument);
+    if (copy >= 0 && (command == F_DUPFD || command == F_DUPFD_CLOEXEC) && slot_of(fd) >= 0) {
+        for (int slot = 0; slot < MAX_OPEN; ++slot) {
+            if (opened[slot].fd < 0) {
+                opened[slot].fd = copy;
+                opened[slot].sink = -1;
+                break;
+            }
+        }
+    }
+    return copy;
+}
+
+/* The parallel models' node is lp's. */
+int fstat(int fd, struct stat* status) {
+    const int result = REAL(fstat)(fd, status);
+    if (result == 0 && slot_of(fd) >= 0 && is_parallel()) {
+        status->st_rdev = makedev(6, 0);
+    }
+    return result;
 }
 
 /* Each run's port is a device of its own, but the descriptor behind it is

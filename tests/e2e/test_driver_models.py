@@ -18,6 +18,7 @@ from dataclasses import dataclass, field
 import pexpect
 import pytest
 
+from support.expectations import fill
 from support.programs import DRIVER_MODELS, DYNAMIC, PROGRAMS
 from support.screens import EVERY_CHOICE
 
@@ -57,6 +58,14 @@ CASES = {
     # Its driver has no poll: "writable" at once, then 40 ms and EAGAIN at every write.
     "parallel printer busy, then ready": Case("labellpt", "parallel-busy", b"1\n9\n", lambda sent: sent, 0, 5,
                                               {"FAULT_MS": 3000}),
+    # Its status lines, as LPGETSTATUS reads them, say why: paper out (0x20)
+    # comes first, though such a printer deselects itself (0x10 low) too.
+    "parallel printer out of paper, as it says": Case("labellpt", "parallel-off-line", b"1\n9\n", lambda sent: b"", 1,
+                                                      6, {"FAULT_MS": 60000, "STATUS": 0xe0},
+                                                      fill("printer out of paper")),
+    "parallel printer off line, as it says, for good": Case("labellpt", "parallel-busy", b"1\n9\n", lambda sent: b"", 1,
+                                                            6, {"FAULT_MS": 60000, "STATUS": 0xc8},
+                                                            fill("printer off line"), at_least=4.5),
     # Interruptions neither end the wait nor keep it going past the bound.
     "parallel printer busy for good, every other call interrupted": Case(
         "labellpt", "parallel-busy", b"1\n9\n", lambda sent: b"", 1, 6, {"FAULT_MS": 60000, "EINTR": 1},
@@ -137,6 +146,9 @@ def test_a_driver_gets_every_line_it_can_take_within_the_bound(outcomes, name):
         # A hard error ends the open port; a busy one is asked a few dozen times, not hundreds.
         failed = [n for n, outcome in enumerate(writes) if outcome not in ("ok", "EAGAIN", "EINTR")]
         assert failed in ([], [len(writes) - 1]) and len(writes) <= 50
+    # A parallel printer is asked after a shortfall only, once, not at each retry.
+    asked = case.status == 1 and case.model.startswith("parallel")
+    assert log.count("status") <= len(port_sessions(log)) and ("status" in log) == asked
     assert cpu_seconds(log) < 0.1
 
 

@@ -27,6 +27,10 @@ vanishes() {  # waits up to 10 s for each path to go
   done
 }
 reader_on() { cat /dev/g_printer0 >>/tmp/gadget & echo $! >/tmp/reader; }
+# The status byte usblp reads from the gadget (GADGET_SET_PRINTER_STATUS),
+# set with the reader off: the gadget opens only once. 0x08 is "no error";
+# the gadget adds "selected" (0x10) while it is held open, as by the reader.
+printer_status() { perl -e 'open(my $f, "+<", "/dev/g_printer0") or die $!; ioctl($f, 0xc0016722, hex($ARGV[0])) // die $!' "$1"; }
 reader_off() { [ -f /tmp/reader ] && kill "$(cat /tmp/reader)" && rm /tmp/reader; sleep 0.2; }
 # Under emulation a fresh gadget may be enumerated twice: wait for the second.
 plug() { echo dummy_udc.0 >$gadget/UDC; appears /dev/usb/lp0 /dev/g_printer0; sleep 2; appears /dev/usb/lp0; }

@@ -15,6 +15,7 @@ from pathlib import Path
 
 import pytest
 
+from support.expectations import fill
 from support.programs import PROGRAMS, ROOT
 from support.screens import (BANNER, CLEAR, EVERY_CHOICE, EVERY_CHOICE_SENT, LEAVING, MENU, PAUSE,
                              every_choice_dialogue, sends, shows)
@@ -66,11 +67,17 @@ UNPLUG_STEPS = [*menu_after(b"1\n", 2), ("do", "sleep 1; unplug"), *menu_after(b
                 *menu_after(b"6\n", 4), *menu_after(b"5\n", 5), ("keys", b"9\n")]
 STALL_STEPS = [*menu_after(b"1\n", 2), *menu_after(b"2\n", 3), ("do", "reader_on"), *menu_after(b"6\n", 4),
                *menu_after(b"5\n", 5), ("keys", b"9\n")]
+PAPER_OUT_STEPS = [*menu_after(b"1\n", 2), ("do", "printer_status 0x08; reader_on"), *menu_after(b"2\n", 3),
+                   ("keys", b"9\n")]
 HELD = [*menu_after(b"2\n" + EVERY_CHOICE[:-2], 9), ("keys", b"9\n")]
 CASES = {
     "usblp, every choice": Case("labellpt", "/dev/usb/lp0", [("keys", EVERY_CHOICE)], "/tmp/gadget"),
     "usblp, a printer that takes nothing": Case("labellpt", "/dev/usb/lp0", STALL_STEPS, "/tmp/gadget",
                                                 sends(6) + sends(5), (2, 5), within=6, setup="unplug; plug"),
+    # The gadget says it is out of paper (and, unread, not selected) until it is read again.
+    "usblp, a printer out of paper": Case("labellpt", "/dev/usb/lp0", PAPER_OUT_STEPS, "/tmp/gadget", sends(2), (1, 2),
+                                          within=6, says=fill("printer out of paper"),
+                                          setup="unplug; plug; printer_status 0x28"),
     "usblp unplugged between choices": Case("labellpt", "/dev/usb/lp0", UNPLUG_STEPS, "/tmp/gadget",
                                             sends(1) + sends(5), (2, 5), says=b"No such device"),
     "lp on the parallel port, every choice": Case("labellpt", "/dev/lp0", [("keys", EVERY_CHOICE)], "lp"),
