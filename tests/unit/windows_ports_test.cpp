@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "case_names.h"
+#include "expectations.h"
 #include "windows_port_names.h"
 
 namespace label::platform {
@@ -95,6 +98,70 @@ INSTANTIATE_TEST_SUITE_P(
             {"C:", "NUL"},
             R"(\\.\USBPRINT does not exist; no printer port found here: is the printer plugged in and switched on?)"}),
     testing::caseName<Missing>);
+
+// A printer queue goes to the spooler by its name alone: no path, and nothing
+// the mode command would read.
+struct QueueValue {
+    PortKind kind;
+    const char* value;
+    const char* queue;   // what the spooler is asked for, or nullptr
+    const char* reason;  // the entry that says why the value is refused, or nullptr
+    const char* shown;   // the value as the operator is told it
+};
+
+void PrintTo(const QueueValue& row, std::ostream* out) { *out << testing::escaped(row.value); }
+
+class QueueValues : public ::testing::TestWithParam<QueueValue> {};
+
+TEST_P(QueueValues, GoToTheSpoolerByNameOrAreRefused) {
+    const QueueValue& row = GetParam();
+    const PortChoice choice = choosePort(row.kind, row.value);
+    EXPECT_EQ(std::tie(choice.name, choice.path, choice.modeName, choice.queue),
+              std::make_tuple(row.shown, "", "", row.queue == nullptr ? "" : row.queue));
+    EXPECT_EQ(choice.refusal, row.reason == nullptr ? ""
+                                                    : testing::expected("printer queue value refused",
+                                                                        {{"value", row.shown},
+                                                                         {"reason", testing::expected(row.reason)}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, QueueValues,
+    ::testing::Values(QueueValue{PortKind::parallel, "printer:Label Desk", "Label Desk", nullptr, "printer:Label Desk"},
+                      QueueValue{PortKind::serial, R"(printer:\\office\Desk & del *)", R"(\\office\Desk & del *)",
+                                 nullptr, R"(printer:\\office\Desk & del *)"},
+                      QueueValue{PortKind::parallel, "printer:", nullptr, "no printer named", "printer:"},
+                      QueueValue{PortKind::parallel, "printer:Desk\x1b[2J", nullptr, "control characters in the name",
+                                 "printer:Desk?[2J"}),
+    testing::caseName<QueueValue>);
+
+struct MissingQueue {
+    const char* name;
+    std::vector<std::string> printers;
+    const char* entry;
+    testing::Values values;
+};
+
+void PrintTo(const MissingQueue& row, std::ostream* out) { *out << testing::escaped(row.name); }
+
+class MissingQueues : public ::testing::TestWithParam<MissingQueue> {};
+
+TEST_P(MissingQueues, NameThePrintersInstalledReadyToPaste) {
+    const MissingQueue& row = GetParam();
+    EXPECT_EQ(missingQueueWords(row.name, row.printers), testing::expected(row.entry, row.values));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, MissingQueues,
+                         ::testing::Values(MissingQueue{"Nowhere",
+                                                        {"Label Desk", R"(\\office\Desk)"},
+                                                        "no such printer queue",
+                                                        {{"name", "Nowhere"},
+                                                         {"printers", R"(printer:Label Desk, printer:\\office\Desk)"}}},
+                                           MissingQueue{"Desk", {}, "no printer queue at all", {{"name", "Desk"}}},
+                                           MissingQueue{"Desk\x1b[2J",
+                                                        {"Odd\aname"},
+                                                        "no such printer queue",
+                                                        {{"name", "Desk?[2J"}, {"printers", "printer:Odd?name"}}}),
+                         testing::caseName<MissingQueue>);
 
 }  // namespace
 }  // namespace label::platform
