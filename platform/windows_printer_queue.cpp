@@ -213,7 +213,8 @@ private:
         auto* shared = new std::shared_ptr<Call>(last_);  // NOLINT(cppcoreguidelines-owning-memory)
         const HANDLE thread = last_->done == nullptr ? nullptr : CreateThread(nullptr, 0, runOwned, shared, 0, nullptr);
         if (thread == nullptr) {
-            last_->error = GetLastError();
+            const DWORD error = GetLastError();
+            last_->error = error != ERROR_SUCCESS ? error : ERROR_NOT_ENOUGH_MEMORY;
             delete shared;  // NOLINT(cppcoreguidelines-owning-memory)
             return true;
         }

@@ -4,10 +4,6 @@ One throwaway wine prefix serves the whole session, its COM1, LPT1, COM10,
 LPT2 and LPT3 led by the registry into the session's folder, and no program
 runs before wine shows those links (its own default for COM1 is a real
 serial device, and so may be its other COM ports: no test opens those).
-Its spooler holds three printer queues whose ports are commands (wine's
-spooler pipes a job whose port begins with "|" into /bin/sh -c): "Label
-Desk" keeps each job in a file of its own, "Refusing" fails every job at its
-end, "Slow" takes 7 seconds to end one.
 The server stays up between runs, which keeps each run well under a second."""
 
 import os
@@ -57,12 +53,6 @@ class Wine:
         # FIFO, a printer that takes nothing once its buffer is full.
         self.ports = {name: folder / "ports" / name for name in ("com1", "lpt1", "com10", "lpt2")}
         self.stuck_port = folder / "ports" / "lpt3"
-        self.jobs = folder / "jobs"
-        self.queues = {
-            "Label Desk": f'|cat > "{self.jobs}/$(date +%s%N)"',
-            "Refusing": "|cat > /dev/null; exit 3",
-            "Slow": "|sleep 7; cat > /dev/null",
-        }
         self.env = {key: value for key, value in os.environ.items() if key not in ("DISPLAY", "WAYLAND_DISPLAY")}
         self.env.update(WINEPREFIX=str(folder / "prefix"), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
 
@@ -75,14 +65,11 @@ class Wine:
 
     def start(self) -> None:
         self.ports["com1"].parent.mkdir()
-        self.jobs.mkdir()
         os.mkfifo(self.stuck_port)
         self.quietly(WINE64, "wineboot", "--init")
         self.quietly(WINESERVER, "-w")
         for name, path in self.links().items():
             self.quietly(WINE64, "reg", "add", r"HKLM\Software\Wine\Ports", "/v", name.upper(), "/d", str(path), "/f")
-        for name, port in self.queues.items():
-            self._add_queue(name, port)
         self.quietly(WINESERVER, "-w")
         # Idle for a minute at most, so that a killed session leaves no server behind.
         self.quietly(WINESERVER, "-p60")
@@ -90,19 +77,6 @@ class Wine:
         # own services; this one has nothing to lose.
         self.quietly(WINE64, "cmd", "/c", "exit")
         self._await_port_links()
-
-    def _add_queue(self, name: str, port: str) -> None:
-        """A printer as wine's spooler keeps it: without its print processor and
-        datatype the spooler does not open it."""
-        key = rf"HKLM\System\CurrentControlSet\Control\Print\Printers\{name}"
-        values = {"Name": name, "Port": port, "Printer Driver": "Wine PostScript Driver",
-                  "Print Processor": "WinPrint", "Datatype": "RAW"}
-        for value, data in values.items():
-            self.quietly(WINE64, "reg", "add", key, "/v", value, "/d", data, "/f")
-
-    def job_files(self) -> list:
-        """What each job of "Label Desk" brought, in order."""
-        return [path.read_bytes() for path in sorted(self.jobs.iterdir())]
 
     def _await_port_links(self) -> None:
         dosdevices = self.folder / "prefix" / "dosdevices"
@@ -154,11 +128,9 @@ def wine(tmp_path_factory):
 
 @pytest.fixture
 def ports(wine):
-    """Both port files, empty, and no jobs kept; a test may take a port away."""
+    """Both port files, empty; a test may take one away."""
     for path in wine.ports.values():
         path.write_bytes(b"")
-    for job in wine.jobs.iterdir():
-        job.unlink()
     return wine
 
 
