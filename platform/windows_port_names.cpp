@@ -153,6 +153,7 @@ std::string missingQueueWords(std::string_view name, const std::vector<std::stri
         return missing + ", nor any other: add the printer in Windows' printer settings first";
     }
     std::vector<std::string> choices;
+    choices.reserve(printers.size());
     for (const auto& printer : printers) {
         choices.push_back(std::string(printerScheme) + printable(printer));
     }

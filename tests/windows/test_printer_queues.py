@@ -1,9 +1,6 @@
-"""Printer queues (printer:NAME) through wine's spooler: one raw job per
-opening of the port, and the report when a queue is missing, refuses or
-stalls. Wine's spooler pipes a job whose port begins with "|" into
-/bin/sh -c; the session's prefix gets three such queues, for these tests
-alone: "Label Desk" keeps each job in a file of its own, "Refusing" fails
-every job at its end, "Slow" takes 7 seconds to end one."""
+"""Printer queues (printer:NAME) through wine's spooler, which pipes a job
+whose port begins with "|" into /bin/sh -c: one raw job per opening of the
+port, and the report when a queue is missing, refuses or stalls."""
 
 import pytest
 
@@ -18,14 +15,13 @@ PRINTERS = r"HKLM\System\CurrentControlSet\Control\Print\Printers"
 
 @pytest.fixture(scope="session")
 def spooler(wine):
-    """The folder that "Label Desk" keeps its jobs in, once the queues are
-    added. Without its print processor and datatype wine's spooler opens no
-    printer."""
+    """Where "Label Desk" keeps each job, in a file of its own; "Refusing"
+    fails every job at its end, "Slow" ends one 7 s late. Without its print
+    processor and datatype wine's spooler opens no printer."""
     jobs = wine.folder / "jobs"
     jobs.mkdir()
-    queues = {"Label Desk": f'|cat > "{jobs}/$(date +%s%N)"', "Refusing": "|cat > /dev/null; exit 3",
-              "Slow": "|sleep 7; cat > /dev/null"}
-    for name, port in queues.items():
+    for name, port in {"Label Desk": f'|cat > "{jobs}/$(date +%s%N)"', "Refusing": "|cat > /dev/null; exit 3",
+                       "Slow": "|sleep 7; cat > /dev/null"}.items():
         values = {"Name": name, "Port": port, "Printer Driver": "Wine PostScript Driver",
                   "Print Processor": "WinPrint", "Datatype": "RAW"}
         for value, data in values.items():
@@ -35,14 +31,12 @@ def spooler(wine):
 
 @pytest.fixture
 def queues(ports, spooler):
-    """The ports' fixture, with no job kept yet."""
     for job in spooler.iterdir():
         job.unlink()
     return ports
 
 
 def jobs(spooler) -> list:
-    """What each job of "Label Desk" brought, in order."""
     return [path.read_bytes() for path in sorted(spooler.iterdir())]
 
 
