@@ -18,16 +18,20 @@ constexpr PortKindFacts parallel{"labellpt", "LABELLPT_PORT", "lpt1:", "lp", par
 
 const PortKindFacts& portKind(PortKind kind) { return byKind(kind, serial, parallel); }
 
+std::string listed(const std::vector<std::string>& items) {
+    std::string words;
+    for (const auto& item : items) {
+        words.append(&item == items.data() ? "" : ", ").append(item);
+    }
+    return words;
+}
+
 std::string missingPortWords(std::string_view name, const std::vector<std::string>& choices) {
     const std::string missing = std::string(name) + " does not exist; ";
     if (choices.empty()) {
         return missing + "no printer port found here: is the printer plugged in and switched on?";
     }
-    std::string words = missing + "printer ports here: ";
-    for (const auto& choice : choices) {
-        words.append(&choice == choices.data() ? "" : ", ").append(choice);
-    }
-    return words;
+    return missing + "printer ports here: " + listed(choices);
 }
 
 }  // namespace label

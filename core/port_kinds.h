@@ -58,6 +58,9 @@ Value& byKind(PortKind kind, Value& serial, Value& parallel) {
     std::abort();
 }
 
+// The items, separated as every hint lists them: "A, B, C".
+std::string listed(const std::vector<std::string>& items);
+
 // What the operator is told when the port `name` does not exist: the ports
 // there are, each as `choices` gives it with the way to choose it, or that
 // there are none.

@@ -73,6 +73,32 @@ std::vector<std::string> portsAmong(const std::vector<std::string>& deviceNames,
     return ports;
 }
 
+// Why NAME cannot be a printer's, or nothing. The spooler alone knows which
+// names it has.
+std::string_view queueProblem(std::string_view queue) {
+    if (queue.empty()) {
+        return "no printer is named";
+    }
+    return std::any_of(queue.begin(), queue.end(), isControl) ? "the name holds control characters" : "";
+}
+
+// printer:NAME: the name goes to the spooler as given, and never into a
+// command line.
+PortChoice queueChoice(PortKind kind, std::string_view value) {
+    PortChoice chosen;
+    chosen.fromVariable = true;
+    chosen.name = printable(value);
+    const std::string_view queue = value.substr(printerScheme.size());
+    if (const std::string_view problem = queueProblem(queue); !problem.empty()) {
+        chosen.refusal = std::string(portKind(kind).variable) + "=" + chosen.name +
+                         " is no printer queue: " + std::string(problem) + " (" + std::string(printerScheme) +
+                         "NAME, as Windows lists it)";
+        return chosen;
+    }
+    chosen.queue = queue;
+    return chosen;
+}
+
 }  // namespace
 
 // "com1:" is COM1: the name without its colon, in upper case.
@@ -95,6 +121,9 @@ PortChoice choosePort(PortKind kind, const char* value) {
         return {std::string(given), std::string(given), {}, {}, true};
     }
     const PortValue read = readPortValue(kind, given);
+    if (read.way == PortWay::printerQueue) {
+        return queueChoice(kind, given);
+    }
     PortChoice chosen;
     chosen.fromVariable = true;
     if (read.way == PortWay::network) {
@@ -116,6 +145,19 @@ std::string missingPortWords(std::string_view name, PortKind kind, const std::ve
         choices.back().append(" (set ").append(variable).append("=").append(port).append(")");
     }
     return label::missingPortWords(name, choices);
+}
+
+std::string missingQueueWords(std::string_view name, const std::vector<std::string>& printers) {
+    const std::string missing = "no printer is installed by the name " + printable(name);
+    if (printers.empty()) {
+        return missing + ", nor any other: add the printer in Windows' printer settings first";
+    }
+    std::vector<std::string> choices;
+    choices.reserve(printers.size());
+    for (const auto& printer : printers) {
+        choices.push_back(std::string(printerScheme) + printable(printer));
+    }
+    return missing + "; printers here: " + listed(choices);
 }
 
 }  // namespace label::platform

@@ -12,6 +12,7 @@
 #include "console.h"
 #include "shell_commands.h"
 #include "windows_errors.h"
+#include "windows_printer_queue.h"
 #include "windows_socket_port.h"
 
 namespace label::platform {
@@ -181,6 +182,9 @@ PortOpening WindowsPorts::open(PortKind kind) {
     if (port.network) {
         return openSocketPort(*port.network);
     }
+    if (!choice.queue.empty()) {
+        return openPrinterQueue(choice.queue, choice.name, portKind(kind).program);
+    }
     if (choice.path.empty()) {
         return {nullptr, choice.name, std::string(portKind(kind).variable) + " is not a port name"};
     }
@@ -195,6 +199,10 @@ std::optional<std::string> WindowsPorts::serialPreparation() {
     }
     if (port.network) {
         say(PortKind::serial, "mode com1: " + choice.name + ": " + std::string(noLineSettings));
+        return std::nullopt;
+    }
+    if (!choice.queue.empty()) {
+        say(PortKind::serial, "mode com1: " + choice.name + ": " + std::string(queueHasNoLineSettings));
         return std::nullopt;
     }
     if (choice.modeName.empty()) {

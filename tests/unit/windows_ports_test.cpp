@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "case_names.h"
+#include "expectations.h"
 #include "windows_port_names.h"
 
 namespace label::platform {
@@ -95,6 +98,62 @@ INSTANTIATE_TEST_SUITE_P(
             {"C:", "NUL"},
             R"(\\.\USBPRINT does not exist; no printer port found here: is the printer plugged in and switched on?)"}),
     testing::caseName<Missing>);
+
+// A queue goes to the spooler by its name alone, never to the mode command.
+struct QueueValue {
+    const char* value;
+    const char* queue;   // what the spooler is asked for, or ""
+    const char* reason;  // the entry that says why the value is refused, or nullptr
+    const char* shown;
+};
+
+void PrintTo(const QueueValue& row, std::ostream* out) { *out << testing::escaped(row.value); }
+
+class QueueValues : public ::testing::TestWithParam<QueueValue> {};
+
+TEST_P(QueueValues, GoToTheSpoolerByNameOrAreRefused) {
+    const QueueValue& row = GetParam();
+    const PortChoice choice = choosePort(PortKind::parallel, row.value);
+    const std::string refusal =
+        row.reason == nullptr ? ""
+                              : testing::expected("printer queue value refused",
+                                                  {{"value", row.shown}, {"reason", testing::expected(row.reason)}});
+    EXPECT_EQ(std::tie(choice.name, choice.path, choice.modeName, choice.queue, choice.refusal),
+              std::make_tuple(row.shown, "", "", row.queue, refusal));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, QueueValues,
+                         ::testing::Values(QueueValue{R"(printer:\\office\Desk & del *)", R"(\\office\Desk & del *)",
+                                                      nullptr, R"(printer:\\office\Desk & del *)"},
+                                           QueueValue{"printer:", "", "no printer named", "printer:"},
+                                           QueueValue{"printer:Desk\x1b[2J", "", "control characters in the name",
+                                                      "printer:Desk?[2J"}),
+                         testing::caseName<QueueValue>);
+
+struct MissingQueue {
+    const char* name;
+    std::vector<std::string> printers;
+    const char* entry;
+    testing::Values values;
+};
+
+void PrintTo(const MissingQueue& row, std::ostream* out) { *out << testing::escaped(row.name); }
+
+class MissingQueues : public ::testing::TestWithParam<MissingQueue> {};
+
+TEST_P(MissingQueues, NameThePrintersInstalledReadyToPaste) {
+    const MissingQueue& row = GetParam();
+    EXPECT_EQ(missingQueueWords(row.name, row.printers), testing::expected(row.entry, row.values));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, MissingQueues,
+                         ::testing::Values(MissingQueue{"Desk\x1b[2J",
+                                                        {"Odd\aname", R"(\\office\Desk)"},
+                                                        "no such printer queue",
+                                                        {{"name", "Desk?[2J"},
+                                                         {"printers", R"(printer:Odd?name, printer:\\office\Desk)"}}},
+                                           MissingQueue{"Desk", {}, "no printer queue at all", {{"name", "Desk"}}}),
+                         testing::caseName<MissingQueue>);
 
 }  // namespace
 }  // namespace label::platform

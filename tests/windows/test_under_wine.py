@@ -9,7 +9,8 @@ from conftest import ARCHITECTURES, executable, on_windows_console
 from support.screens import (BANNER, CLEAR, EVERY_CHOICE, EVERY_CHOICE_SENT, LEAVING, PAGE_MODE, PAUSE,
                              every_choice_dialogue)
 
-SYSTEM_DLLS = {"kernel32.dll", "msvcrt.dll", "ucrtbase.dll", "user32.dll", "advapi32.dll", "ws2_32.dll"}
+SYSTEM_DLLS = {"kernel32.dll", "msvcrt.dll", "ucrtbase.dll", "user32.dll", "advapi32.dll", "ws2_32.dll",
+               "winspool.drv"}
 
 # labelcom is asked to prepare its port: "pause", "mode", "pause", "cls".
 # Page mode goes out at its cycle's end on LPT1 and in front of the next

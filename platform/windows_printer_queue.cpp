@@ -1,0 +1,254 @@
+#include "windows_printer_queue.h"
+
+#include <windows.h>
+
+#include <winspool.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "windows_errors.h"
+#include "windows_port_names.h"
+
+namespace label::platform {
+namespace {
+
+using std::chrono::milliseconds;
+
+// The calls the spooler can refuse, for the words the operator is told.
+enum class Step { open, start, write, end };
+
+// The printers installed here, local ones and connections, by name.
+std::vector<std::string> installedPrinters() {
+    constexpr DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+    constexpr DWORD namesOnly = 4;
+    DWORD needed = 0;
+    DWORD count = 0;
+    EnumPrintersA(flags, nullptr, namesOnly, nullptr, 0, &needed, &count);
+    // PRINTER_INFO_4A holds pointers: the buffer is laid out in them.
+    std::vector<PRINTER_INFO_4A> list(needed / sizeof(PRINTER_INFO_4A) + 1);
+    const auto size = static_cast<DWORD>(list.size() * sizeof(PRINTER_INFO_4A));
+    if (EnumPrintersA(flags, nullptr, namesOnly, reinterpret_cast<BYTE*>(list.data()), size, &needed, &count) ==
+        FALSE) {
+        return {};
+    }
+    std::vector<std::string> names;
+    for (DWORD each = 0; each < count; ++each) {
+        names.emplace_back(list[each].pPrinterName);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// One spooler call and what it reported, shared by its thread and the port.
+struct Call {
+    explicit Call(std::function<void(Call&)> job) : work(std::move(job)) {}
+    Call(const Call&) = delete;
+    Call& operator=(const Call&) = delete;
+    ~Call() {
+        if (done != nullptr) {
+            CloseHandle(done);
+        }
+    }
+
+    std::function<void(Call&)> work;
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    DWORD error = ERROR_SUCCESS;
+    Step step = Step::open;
+    std::size_t taken = 0;
+    std::vector<std::string> printers;  // an open that found no such printer: those there are
+};
+
+DWORD WINAPI runOwned(void* shared) {
+    const std::unique_ptr<std::shared_ptr<Call>> owner(static_cast<std::shared_ptr<Call>*>(shared));
+    Call& call = **owner;
+    call.work(call);
+    SetEvent(call.done);
+    return 0;
+}
+
+// The printer as the spooler holds it, shared by the port and its calls;
+// calls on it never overlap. The last owner lets it go.
+class Printer {
+public:
+    explicit Printer(std::string_view program) : jobName_(program) {}
+    Printer(const Printer&) = delete;
+    Printer& operator=(const Printer&) = delete;
+    ~Printer() { letGo(); }
+
+    void open(std::string name, Call& call) {
+        PRINTER_DEFAULTSA defaults{rawType_.data(), nullptr, PRINTER_ACCESS_USE};
+        if (OpenPrinterA(name.data(), &handle_, &defaults) == FALSE) {
+            handle_ = nullptr;
+            call.error = GetLastError();
+            if (call.error == ERROR_INVALID_PRINTER_NAME) {
+                call.printers = installedPrinters();
+            }
+        }
+    }
+
+    void write(std::string& bytes, Call& call) {
+        call.step = Step::start;
+        if (!documentOpen_) {
+            DOC_INFO_1A document{jobName_.data(), nullptr, rawType_.data()};
+            if (StartDocPrinterA(handle_, 1, reinterpret_cast<BYTE*>(&document)) == 0) {
+                call.error = GetLastError();
+                return;
+            }
+            documentOpen_ = true;
+        }
+        call.step = Step::write;
+        while (call.taken < bytes.size()) {
+            const auto offered = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - call.taken, MAXDWORD));
+            DWORD written = 0;
+            const BOOL wrote = WritePrinter(handle_, bytes.data() + call.taken, offered, &written);
+            call.taken += written;
+            if (wrote == FALSE) {
+                call.error = GetLastError();
+                return;
+            }
+            if (written == 0) {
+                return;  // taking nothing now: the port is stalled, not failed
+            }
+        }
+    }
+
+    void end(Call& call) {
+        call.step = Step::end;
+        documentOpen_ = false;
+        if (EndDocPrinter(handle_) == FALSE) {
+            call.error = GetLastError();
+        }
+    }
+
+    void letGo() {
+        if (documentOpen_) {
+            EndDocPrinter(handle_);
+            documentOpen_ = false;
+        }
+        if (handle_ != nullptr) {
+            ClosePrinter(handle_);
+            handle_ = nullptr;
+        }
+    }
+
+    [[nodiscard]] bool documentOpen() const { return documentOpen_; }
+
+private:
+    HANDLE handle_ = nullptr;
+    bool documentOpen_ = false;
+    std::string jobName_;
+    std::string rawType_ = "RAW";
+};
+
+class QueuePort final : public RawPort {
+public:
+    explicit QueuePort(std::string_view program) : printer_(std::make_shared<Printer>(program)) {}
+    // With a call still running, that call lets the printer go when it ends.
+    ~QueuePort() override {
+        if (!hung_) {
+            call([printer = printer_](Call&) { printer->letGo(); }, writePatience);
+        }
+    }
+    QueuePort(const QueuePort&) = delete;
+    QueuePort& operator=(const QueuePort&) = delete;
+
+    // Why the printer could not be opened, or nothing.
+    std::optional<std::string> open(const std::string& queue) {
+        if (!call([printer = printer_, queue](Call& call) { printer->open(queue, call); }, writePatience)) {
+            return std::string(spoolerTimedOut);
+        }
+        if (last_->error == ERROR_INVALID_PRINTER_NAME) {
+            return missingQueueWords(queue, last_->printers);
+        }
+        if (last_->error != ERROR_SUCCESS) {
+            return describeError(last_->error);
+        }
+        return std::nullopt;
+    }
+
+    RawOutcome write(std::string_view bytes, milliseconds patience) override {
+        if (!hung_) {
+            call([printer = printer_, bytes = std::string(bytes)](Call& call) mutable { printer->write(bytes, call); },
+                 patience);
+        }
+        return outcome(bytes.size());
+    }
+
+    RawOutcome drain(milliseconds patience) override {
+        if (!hung_ && !printer_->documentOpen()) {
+            return {};
+        }
+        if (!hung_) {
+            call([printer = printer_](Call& call) { printer->end(call); }, patience);
+        }
+        return outcome(0);
+    }
+
+    [[nodiscard]] std::string describe(std::uint32_t error) const override {
+        if (error == WAIT_TIMEOUT) {
+            return std::string(spoolerTimedOut);
+        }
+        switch (failedStep_) {
+        case Step::start:
+            return "the print spooler started no job: " + describeError(error);
+        case Step::end:
+            return "the print spooler did not take the job: " + describeError(error);
+        case Step::open:
+        case Step::write:
+            break;
+        }
+        return describeError(error);
+    }
+
+private:
+    // Runs `work` on a thread of its own; true if it finished within
+    // `patience`. A call that could not be started has failed at once.
+    bool call(std::function<void(Call&)> work, milliseconds patience) {
+        last_ = std::make_shared<Call>(std::move(work));
+        auto* shared = new std::shared_ptr<Call>(last_);  // NOLINT(cppcoreguidelines-owning-memory)
+        const HANDLE thread = last_->done == nullptr ? nullptr : CreateThread(nullptr, 0, runOwned, shared, 0, nullptr);
+        if (thread == nullptr) {
+            const DWORD error = GetLastError();
+            last_->error = error != ERROR_SUCCESS ? error : ERROR_NOT_ENOUGH_MEMORY;
+            delete shared;  // NOLINT(cppcoreguidelines-owning-memory)
+            return true;
+        }
+        CloseHandle(thread);
+        hung_ = WaitForSingleObject(last_->done, static_cast<DWORD>(patience.count())) != WAIT_OBJECT_0;
+        return !hung_;
+    }
+
+    // What the last call reported: a call still running is a failure that
+    // ends the port, whatever it may yet take.
+    RawOutcome outcome(std::size_t offered) {
+        if (hung_) {
+            return {0, false, WAIT_TIMEOUT};
+        }
+        failedStep_ = last_->step;
+        const bool failed = last_->error != ERROR_SUCCESS;
+        return {last_->taken, !failed && last_->taken == offered,
+                failed ? std::optional<std::uint32_t>(last_->error) : std::nullopt};
+    }
+
+    std::shared_ptr<Printer> printer_;
+    std::shared_ptr<Call> last_;
+    bool hung_ = false;
+    Step failedStep_ = Step::open;
+};
+
+}  // namespace
+
+PortOpening openPrinterQueue(const std::string& queue, std::string shown, std::string_view program) {
+    auto port = std::make_unique<QueuePort>(program);
+    if (auto problem = port->open(queue)) {
+        return {nullptr, std::move(shown), std::move(*problem)};
+    }
+    return {std::move(port), std::move(shown), {}};
+}
+
+}  // namespace label::platform

@@ -1,0 +1,41 @@
+#pragma once
+
+// A printer queue on Windows (printer:NAME): each opening is one raw print
+// job through the spooler, which hands the bytes to the printer's own port
+// (USB001, a TCP/IP port, a shared printer) untouched.
+//
+//   opening      OpenPrinter; a name the spooler does not know is reported
+//                with the printers installed, local ones and connections
+//                (missingQueueWords)
+//   writes       the first starts the document (datatype RAW, named after
+//                the program), so that an opening that sends nothing leaves
+//                no empty job behind; each goes through WritePrinter
+//   drain        EndDocPrinter: the job is the spooler's once it is ended. A
+//                job that could not be ended has lost what it took
+//   letting go   ends a document still open (what was taken goes out, as on
+//                any port) and closes the printer
+//
+// A spooler call may wait on the printer (one set to print directly, a
+// connection to another machine), and no call can be cancelled: each runs
+// on a thread of its own that the caller waits for only within its
+// patience. A call still running then ends the port, since the printer's
+// handle must take no second call while one is inside it; the call finishes
+// on its own, and whichever is last out lets the printer go.
+
+#include <string>
+#include <string_view>
+
+#include "bounded_port.h"
+
+namespace label::platform {
+
+// Said when the spooler kept a call beyond the patience.
+inline constexpr std::string_view spoolerTimedOut =
+    "the print spooler gave no answer within 5 seconds (is the printer off line, or the Print Spooler service "
+    "stopped?)";
+
+// `queue` as Windows lists the printer, `shown` as the operator named it, the
+// job named after `program`.
+PortOpening openPrinterQueue(const std::string& queue, std::string shown, std::string_view program);
+
+}  // namespace label::platform
