@@ -33,6 +33,14 @@ bool BoundedPort::drain() {
     return outcome.complete;
 }
 
+std::string patienceWords() {
+    return std::to_string(std::chrono::duration_cast<std::chrono::seconds>(writePatience).count()) + " seconds";
+}
+
+std::string portTimedOut() {
+    return "the port took nothing for " + patienceWords() + " (is the printer off line, out of paper or busy?)";
+}
+
 std::chrono::milliseconds BoundedPort::patience() const { return stalled_ || ended_ ? stalledPatience : writePatience; }
 
 void BoundedPort::note(const RawOutcome& outcome) {
@@ -43,7 +51,7 @@ void BoundedPort::note(const RawOutcome& outcome) {
     }
     const bool wasStalled = std::exchange(stalled_, !outcome.complete);
     if (stalled_ && !wasStalled) {
-        problem_ = raw_->printerSays().value_or(std::string(portTimedOut));
+        problem_ = raw_->printerSays().value_or(portTimedOut());
     }
 }
 

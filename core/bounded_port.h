@@ -40,8 +40,9 @@ namespace label {
 // How long a port may keep the operator waiting for one write, and again for
 // the drain before it is let go. What the operator is told then.
 inline constexpr std::chrono::milliseconds writePatience{std::chrono::seconds{5}};
-inline constexpr std::string_view portTimedOut =
-    "the port took nothing for 5 seconds (is the printer off line, out of paper or busy?)";
+std::string portTimedOut();
+// The patience as every text that names it says it: "5 seconds".
+std::string patienceWords();
 // Long enough for a working line to send a command, short enough not to be
 // felt at each line end.
 inline constexpr std::chrono::milliseconds stalledPatience{100};

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <optional>
 
+#include "bounded_port.h"
+
 namespace label {
 namespace {
 
@@ -122,11 +124,12 @@ std::string networkFaultWords(NetworkFault fault, const NetworkAddress& address)
     case NetworkFault::reset:
         return "the printer broke off the connection (reset by the peer)";
     case NetworkFault::timedOut:
-        return "no answer from " + address.host + " on port " + port + " within 5 seconds (is it switched on?)";
+        return "no answer from " + address.host + " on port " + port + " within " + patienceWords() +
+               " (is it switched on?)";
     case NetworkFault::unknownName:
         return "no host is known by the name " + address.host;
     case NetworkFault::nameTimedOut:
-        return "the name " + address.host + " did not resolve within 5 seconds";
+        return "the name " + address.host + " did not resolve within " + patienceWords();
     }
     return {};
 }

@@ -113,7 +113,7 @@ std::string describePortError(int error, std::string_view path, PortKind kind, c
     case EAGAIN:
     case EINTR:
     case ETIMEDOUT:
-        return std::string(portTimedOut);
+        return portTimedOut();
     default:
         return std::strerror(error);
     }

@@ -160,7 +160,7 @@ public:
     // Why the printer could not be opened, or nothing.
     std::optional<std::string> open(const std::string& queue) {
         if (!call([printer = printer_, queue](Call& call) { printer->open(queue, call); }, writePatience)) {
-            return std::string(spoolerTimedOut);
+            return spoolerTimedOut();
         }
         if (last_->error == ERROR_INVALID_PRINTER_NAME) {
             return missingQueueWords(queue, last_->printers);
@@ -191,7 +191,7 @@ public:
 
     [[nodiscard]] std::string describe(std::uint32_t error) const override {
         if (error == WAIT_TIMEOUT) {
-            return std::string(spoolerTimedOut);
+            return spoolerTimedOut();
         }
         switch (failedStep_) {
         case Step::start:
@@ -242,6 +242,11 @@ private:
 };
 
 }  // namespace
+
+std::string spoolerTimedOut() {
+    return "the print spooler gave no answer within " + patienceWords() +
+           " (is the printer off line, or the Print Spooler service stopped?)";
+}
 
 PortOpening openPrinterQueue(const std::string& queue, std::string shown, std::string_view program) {
     auto port = std::make_unique<QueuePort>(program);

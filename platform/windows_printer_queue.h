@@ -30,9 +30,7 @@
 namespace label::platform {
 
 // Said when the spooler kept a call beyond the patience.
-inline constexpr std::string_view spoolerTimedOut =
-    "the print spooler gave no answer within 5 seconds (is the printer off line, or the Print Spooler service "
-    "stopped?)";
+std::string spoolerTimedOut();
 
 // `queue` as Windows lists the printer, `shown` as the operator named it, the
 // job named after `program`.
