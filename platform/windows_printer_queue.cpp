@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "windows_errors.h"
+#include "windows_helper_thread.h"
 #include "windows_port_names.h"
 
 namespace label::platform {
@@ -44,32 +45,13 @@ std::vector<std::string> installedPrinters() {
     return names;
 }
 
-// One spooler call and what it reported, shared by its thread and the port.
+// What one spooler call reported, shared by its thread and the port.
 struct Call {
-    explicit Call(std::function<void(Call&)> job) : work(std::move(job)) {}
-    Call(const Call&) = delete;
-    Call& operator=(const Call&) = delete;
-    ~Call() {
-        if (done != nullptr) {
-            CloseHandle(done);
-        }
-    }
-
-    std::function<void(Call&)> work;
-    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     DWORD error = ERROR_SUCCESS;
     Step step = Step::open;
     std::size_t taken = 0;
     std::vector<std::string> printers;  // an open that found no such printer: those there are
 };
-
-DWORD WINAPI runOwned(void* shared) {
-    const std::unique_ptr<std::shared_ptr<Call>> owner(static_cast<std::shared_ptr<Call>*>(shared));
-    Call& call = **owner;
-    call.work(call);
-    SetEvent(call.done);
-    return 0;
-}
 
 // The printer as the spooler holds it, shared by the port and its calls;
 // calls on it never overlap. The last owner lets it go.
@@ -209,17 +191,14 @@ private:
     // Runs `work` on a thread of its own; true if it finished within
     // `patience`. A call that could not be started has failed at once.
     bool call(std::function<void(Call&)> work, milliseconds patience) {
-        last_ = std::make_shared<Call>(std::move(work));
-        auto* shared = new std::shared_ptr<Call>(last_);  // NOLINT(cppcoreguidelines-owning-memory)
-        const HANDLE thread = last_->done == nullptr ? nullptr : CreateThread(nullptr, 0, runOwned, shared, 0, nullptr);
-        if (thread == nullptr) {
+        last_ = std::make_shared<Call>();
+        const HelperOutcome ran = runWithin([call = last_, work = std::move(work)] { work(*call); }, patience);
+        if (ran == HelperOutcome::notStarted) {
             const DWORD error = GetLastError();
             last_->error = error != ERROR_SUCCESS ? error : ERROR_NOT_ENOUGH_MEMORY;
-            delete shared;  // NOLINT(cppcoreguidelines-owning-memory)
             return true;
         }
-        CloseHandle(thread);
-        hung_ = WaitForSingleObject(last_->done, static_cast<DWORD>(patience.count())) != WAIT_OBJECT_0;
+        hung_ = ran == HelperOutcome::stillRunning;
         return !hung_;
     }
 

@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "windows_errors.h"
+#include "windows_helper_thread.h"
 
 namespace label::platform {
 namespace {
@@ -81,7 +82,6 @@ struct Lookup {
     std::string host;
     std::string port;
     int flags = 0;
-    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     int status = 0;
     addrinfo* found = nullptr;
 
@@ -92,9 +92,6 @@ struct Lookup {
         if (found != nullptr) {
             freeaddrinfo(found);
         }
-        if (done != nullptr) {
-            CloseHandle(done);
-        }
     }
 };
 
@@ -104,13 +101,6 @@ void run(Lookup& lookup) {
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = lookup.flags | AI_NUMERICSERV;
     lookup.status = getaddrinfo(lookup.host.c_str(), lookup.port.c_str(), &hints, &lookup.found);
-    SetEvent(lookup.done);
-}
-
-DWORD WINAPI runOwned(void* shared) {
-    const std::unique_ptr<std::shared_ptr<Lookup>> owner(static_cast<std::shared_ptr<Lookup>*>(shared));
-    run(**owner);
-    return 0;
 }
 
 std::shared_ptr<Lookup> makeLookup(const NetworkAddress& address, int flags) {
@@ -128,15 +118,8 @@ std::pair<std::shared_ptr<addrinfo>, std::optional<NetworkFault>> lookUp(const N
     run(*lookup);
     if (lookup->status == EAI_NONAME) {
         lookup = makeLookup(address, 0);
-        auto* shared = new std::shared_ptr<Lookup>(lookup);  // NOLINT(cppcoreguidelines-owning-memory)
-        const HANDLE thread =
-            lookup->done == nullptr ? nullptr : CreateThread(nullptr, 0, runOwned, shared, 0, nullptr);
-        if (thread == nullptr) {
-            delete shared;  // NOLINT(cppcoreguidelines-owning-memory)
-            return {nullptr, NetworkFault::nameTimedOut};
-        }
-        CloseHandle(thread);
-        if (WaitForSingleObject(lookup->done, millisecondsLeft(deadline)) != WAIT_OBJECT_0) {
+        if (runWithin([lookup] { run(*lookup); }, milliseconds(millisecondsLeft(deadline))) !=
+            HelperOutcome::finished) {
             return {nullptr, NetworkFault::nameTimedOut};
         }
     }
