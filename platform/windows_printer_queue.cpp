@@ -162,12 +162,13 @@ public:
     }
 
     RawOutcome drain(milliseconds patience) override {
-        if (!hung_ && !printer_->documentOpen()) {
+        if (hung_) {
+            return outcome(0);
+        }
+        if (!printer_->documentOpen()) {
             return {};
         }
-        if (!hung_) {
-            call([printer = printer_](Call& call) { printer->end(call); }, patience);
-        }
+        call([printer = printer_](Call& call) { printer->end(call); }, patience);
         return outcome(0);
     }
 
