@@ -37,6 +37,9 @@
 
 namespace label {
 
+// The one clock every deadline of the ports is read on.
+using Clock = std::chrono::steady_clock;
+
 // How long a port may keep the operator waiting for one write, and again for
 // the drain before it is let go. What the operator is told then.
 inline constexpr std::chrono::milliseconds writePatience{std::chrono::seconds{5}};

@@ -7,12 +7,11 @@
 //   waitWritable   waits until a descriptor takes bytes or a deadline passes;
 //                  asks once even when the deadline has passed already
 
-#include <chrono>
 #include <string_view>
 
-namespace label::platform {
+#include "bounded_port.h"
 
-using Clock = std::chrono::steady_clock;
+namespace label::platform {
 
 void writeAll(int fd, std::string_view bytes);
 

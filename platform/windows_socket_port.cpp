@@ -22,7 +22,6 @@
 namespace label::platform {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 // What is read at a time of what the printer says, to be thrown away.
