@@ -29,16 +29,13 @@
 //              at each retry while it stays stalled.
 
 #include <chrono>
-#include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
-namespace label {
+#include "raw_port.h"
 
-// The one clock every deadline of the ports is read on.
-using Clock = std::chrono::steady_clock;
+namespace label {
 
 // How long a port may keep the operator waiting for one write, and again for
 // the drain before it is let go. What the operator is told then.
@@ -49,39 +46,6 @@ std::string patienceWords();
 // Long enough for a working line to send a command, short enough not to be
 // felt at each line end.
 inline constexpr std::chrono::milliseconds stalledPatience{100};
-
-// What one raw write or drain reported. `complete` false without a failure
-// means the port ran out of patience.
-struct RawOutcome {
-    std::size_t taken = 0;                 // bytes the system reports taken (writes)
-    bool complete = true;                  // all offered taken, or all taken sent on (drains)
-    std::optional<std::uint32_t> failure;  // the system's error code
-};
-
-class RawPort {
-public:
-    // Lets the port go, putting back what opening it changed.
-    virtual ~RawPort() = default;
-    // One write of `bytes`, given up after `patience`.
-    virtual RawOutcome write(std::string_view bytes, std::chrono::milliseconds patience) = 0;
-    // Waits up to `patience` until the device has sent on what it took, so
-    // that letting it go kills nothing in flight.
-    virtual RawOutcome drain(std::chrono::milliseconds patience) = 0;
-    // The system's words for an error code.
-    [[nodiscard]] virtual std::string describe(std::uint32_t error) const = 0;
-    // What the printer says keeps it from taking bytes, in the operator's
-    // words, asked within a bound of the port's own; nothing where it cannot
-    // be asked or says all is well. Asked only after a shortfall, so that a
-    // printer that is working is never disturbed.
-    [[nodiscard]] virtual std::optional<std::string> printerSays() { return std::nullopt; }
-};
-
-// A port as the operator knows it: opened, or why not.
-struct PortOpening {
-    std::unique_ptr<RawPort> port;  // nullptr if it could not be opened
-    std::string name;               // the port as the operator knows it
-    std::string problem;            // why it could not be opened
-};
 
 class BoundedPort {
 public:

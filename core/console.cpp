@@ -1,5 +1,7 @@
 #include "console.h"
 
+#include <algorithm>
+
 #include "shell_commands.h"
 
 namespace label {
@@ -31,7 +33,20 @@ void Console::flush() {
     }
 }
 
-void writeErrorLine(ConsoleOutput& errors, std::string_view line) { errors.write(std::string(line) + "\n"); }
+bool isControl(char byte) {
+    constexpr unsigned char firstPrintable = 0x20;
+    constexpr unsigned char deleteChar = 0x7f;
+    const auto code = static_cast<unsigned char>(byte);
+    return code < firstPrintable || code == deleteChar;
+}
+
+std::string printable(std::string_view text) {
+    std::string shown(text);
+    std::replace_if(shown.begin(), shown.end(), isControl, '?');
+    return shown;
+}
+
+void writeErrorLine(ConsoleOutput& errors, std::string_view line) { errors.write(printable(line) + "\n"); }
 
 void Console::printError(std::string_view line) { writeErrorLine(errors_, line); }
 

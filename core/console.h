@@ -9,7 +9,10 @@
 //   printError  writes one line on the error console at once; the dialogue's
 //               own text is not flushed for it
 //   writeErrorLine(errors, line)   the one road to the error console, which
-//               printError and the platforms' own words about ports take
+//               printError takes: every text there passes through printable,
+//               so nothing the operator gave (a path, a host, a queue's
+//               name) can move the terminal's cursor or clear its screen
+//   printable(text)   the text with each control character (isControl) as ?
 //   clearScreen runs "cls"; pending text is NOT flushed first, so text left
 //               pending just before a clear shows on the cleared screen
 //   peekByte / takeByte / putBack   the input, one byte at a time
@@ -35,6 +38,9 @@ public:
     virtual ~ConsoleOutput() = default;
     virtual void write(std::string_view bytes) = 0;
 };
+
+bool isControl(char byte);
+std::string printable(std::string_view text);
 
 // One line, with its line end, in one write.
 void writeErrorLine(ConsoleOutput& errors, std::string_view line);

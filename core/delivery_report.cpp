@@ -4,9 +4,10 @@ namespace label {
 
 DeliveryReport::DeliveryReport(std::string_view program, Console& console) : program_(program), console_(console) {}
 
+// A fault without words has been said already (a refused port variable).
 void DeliveryReport::fault(std::string_view port, std::string_view problem) {
     port_ = port;
-    if (saidThisChoice_) {
+    if (saidThisChoice_ || problem.empty()) {
         return;
     }
     saidThisChoice_ = true;

@@ -7,7 +7,8 @@
 //   startChoice   a new menu choice: it may have one line of its own
 //   sent(n)       n command lines were handed to the channel
 //   lost(n)       n of them did not reach the printer in full
-//   fault(port, problem)   says so on the error console, once per choice
+//   fault(port, problem)   says so on the error console, once per choice;
+//                 a problem already said elsewhere comes without words
 //   finish        the closing summary, if anything was lost
 //   exitStatus    0 if every line sent reached the printer, else 1
 

@@ -75,6 +75,8 @@ bool runCycle(ActionContext& context) {
 
 // A per-cycle channel is opened before the menu and closed once the choice
 // has run, so everything the choice sent is at the port before the next menu.
+// Opening it only records the port: the printer is reached at the choice's
+// first byte (ports.h), so the menu itself waits for nothing.
 void runCycles(ActionContext& context, DeliveryReport& report) {
     const bool perCycle = context.profile.channelLifetime == ChannelLifetime::oneMenuCycle;
     for (bool goOn = true; goOn;) {

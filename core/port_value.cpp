@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "bounded_port.h"
+#include "console.h"
 
 namespace label {
 namespace {
@@ -91,13 +92,34 @@ std::string shownAddress(const NetworkAddress& address) {
            std::to_string(address.port);
 }
 
+std::string refusal(PortKind kind, std::string_view value, std::string_view words) {
+    return std::string(portKind(kind).variable) + "=" + std::string(value) + std::string(words);
+}
+
+// Why NAME cannot name a printer queue, or nothing. The system alone knows
+// which names it has.
+Problem queueProblem(std::string_view queue) {
+    if (queue.empty()) {
+        return "no printer is named";
+    }
+    if (std::any_of(queue.begin(), queue.end(), isControl)) {
+        return "the name holds control characters";
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 PortValue readPortValue(PortKind kind, std::string_view value) {
     PortValue read;
     read.text = value;
     if (value.starts_with(printerScheme)) {
-        read.way = PortWay::printerQueue;
+        read.queue = value.substr(printerScheme.size());
+        const Problem problem = queueProblem(read.queue);
+        read.way = problem ? PortWay::refused : PortWay::printerQueue;
+        if (problem) {
+            read.refusal = refusal(kind, value, " is no printer queue: " + std::string(*problem) + " (printer:NAME)");
+        }
         return read;
     }
     if (!value.starts_with(networkScheme)) {
@@ -105,8 +127,8 @@ PortValue readPortValue(PortKind kind, std::string_view value) {
     }
     if (const auto problem = splitAddress(value.substr(networkScheme.size()), read.address)) {
         read.way = PortWay::refused;
-        read.refusal = std::string(portKind(kind).variable) + "=" + printable(value) +
-                       " is no network port: " + std::string(*problem) + " (socket://HOST[:PORT])";
+        read.refusal =
+            refusal(kind, value, " is no network port: " + std::string(*problem) + " (socket://HOST[:PORT])");
         return read;
     }
     read.way = PortWay::network;
@@ -132,19 +154,6 @@ std::string networkFaultWords(NetworkFault fault, const NetworkAddress& address)
         return "the name " + address.host + " did not resolve within " + patienceWords();
     }
     return {};
-}
-
-bool isControl(char byte) {
-    constexpr unsigned char firstPrintable = 0x20;
-    constexpr unsigned char deleteChar = 0x7f;
-    const auto code = static_cast<unsigned char>(byte);
-    return code < firstPrintable || code == deleteChar;
-}
-
-std::string printable(std::string_view text) {
-    std::string shown(text);
-    std::replace_if(shown.begin(), shown.end(), isControl, '?');
-    return shown;
 }
 
 }  // namespace label

@@ -6,16 +6,16 @@
 //   readPortValue(kind, value)   "socket://HOST[:PORT]" is a printer on the
 //                 network: raw TCP, port 9100 unless PORT is given (1 to
 //                 65535); HOST a name, an IPv4 address, or an IPv6 address in
-//                 brackets. "printer:NAME" is a printer queue. Anything else
-//                 is a device, for the platform to read. A network value that
-//                 is malformed, or carries anything a host name cannot (shell
-//                 syntax, spaces, control characters), is refused with the
-//                 reason, and so never reaches the system.
+//                 brackets. "printer:NAME" is a printer queue, NAME as the
+//                 system lists it. Anything else is a device, for the system
+//                 to read (port_system.h). A network value that is malformed
+//                 or carries anything a host name cannot (shell syntax,
+//                 spaces, control characters), and a queue with no name or
+//                 control characters in it, are refused with the reason, and
+//                 so never reach the system.
 //   networkFaultWords(fault, address)   what the operator is told when a
 //                 network printer cannot be reached, in the same words on
 //                 every platform
-//   printable(text)   said back to the operator without control characters
-//                 (isControl), which would otherwise reach the terminal
 
 #include <cstdint>
 #include <string>
@@ -28,9 +28,6 @@ namespace label {
 inline constexpr std::string_view networkScheme = "socket://";
 inline constexpr std::string_view printerScheme = "printer:";
 inline constexpr std::uint16_t rawPrintPort = 9100;
-// Said when labelcom is asked to prepare a network port.
-inline constexpr std::string_view noLineSettings = "a network port has no line settings; going on";
-
 struct NetworkAddress {
     std::string host;  // without the brackets of an IPv6 address
     std::uint16_t port = rawPrintPort;
@@ -41,8 +38,9 @@ enum class PortWay { device, network, printerQueue, refused };
 
 struct PortValue {
     PortWay way = PortWay::device;
-    std::string text;        // the value as given (device, printer queue)
+    std::string text;        // the value as given
     NetworkAddress address;  // network
+    std::string queue;       // printer queue: its name
     std::string refusal;     // refused: the one line that says why
 };
 
@@ -51,8 +49,5 @@ PortValue readPortValue(PortKind kind, std::string_view value);
 enum class NetworkFault { refused, unreachable, reset, timedOut, unknownName, nameTimedOut };
 
 std::string networkFaultWords(NetworkFault fault, const NetworkAddress& address);
-
-bool isControl(char byte);
-std::string printable(std::string_view text);
 
 }  // namespace label

@@ -42,12 +42,6 @@
 
 namespace label {
 
-class PortOpener {
-public:
-    virtual ~PortOpener() = default;
-    virtual PortOpening open(PortKind kind) = 0;
-};
-
 class PrinterChannel {
 public:
     static constexpr std::size_t pendingCapacity = 512;

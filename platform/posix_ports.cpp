@@ -5,11 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
 
+#include "bounded_port.h"
 #include "port_problems.h"
 #include "posix_deadline.h"
 #include "posix_io.h"
@@ -23,21 +23,11 @@ namespace {
 constexpr std::string_view serialPath = LABEL_COM1_PATH;
 constexpr std::string_view parallelPath = LABEL_LPT1_PATH;
 
-// The operator may lead a port elsewhere for one run (a USB printer, a USB
-// serial adapter, a printer on the network); unset or empty, the
-// compiled-in path holds.
-PortValue portValue(PortKind kind) {
-    const char* chosen = std::getenv(std::string(portKind(kind).variable).c_str());  // NOLINT(concurrency-mt-unsafe)
-    return readPortValue(kind, chosen != nullptr && *chosen != '\0' ? chosen : byKind(kind, serialPath, parallelPath));
-}
-
 // Printer queues are the spooler's, on Windows; here the operator names the
 // device, as the first place of the kind shows it, or the printer's address.
-std::string queueRefusal(PortKind kind, std::string_view value) {
-    const PortKindFacts& facts = portKind(kind);
-    const PortPlace& place = facts.places.front();
-    return std::string(facts.variable) + "=" + printable(value) +
-           ": printer queues are Windows' own; name the device (" + "/" + std::string(place.folder) + "/" +
+std::string queueRefusal(PortKind kind) {
+    const PortPlace& place = portKind(kind).places.front();
+    return ": printer queues are Windows' own; name the device (/" + std::string(place.folder) + "/" +
            std::string(place.prefix) + "0) or the printer's address (" + std::string(networkScheme) + "HOST[:PORT])";
 }
 
@@ -84,7 +74,7 @@ PortOpening refused(int error, std::string path, PortKind kind) {
     return {nullptr, std::move(path), std::move(problem)};
 }
 
-PortOpening openDevice(PortKind kind, std::string path) {
+PortOpening openDevicePath(PortKind kind, std::string path) {
     const int fd = openPortPath(path);
     if (fd < 0) {
         return refused(errno, std::move(path), kind);
@@ -103,56 +93,39 @@ PortOpening openDevice(PortKind kind, std::string path) {
 
 }  // namespace
 
-PortOpening PosixPorts::open(PortKind kind) {
-    PortValue value = portValue(kind);
-    switch (value.way) {
-    case PortWay::device:
-        return openDevice(kind, std::move(value.text));
-    case PortWay::network:
-        return openSocketPort(value.address);
-    case PortWay::printerQueue:
-    case PortWay::refused:
-        sayRefusal(kind, value);
-        return {nullptr, printable(value.text),
-                std::string(portKind(kind).variable) + " names no port that can be used"};
-    }
-    return {};
+Device PosixPorts::defaultDevice(PortKind kind) {
+    const std::string path(byKind(kind, serialPath, parallelPath));
+    return {path, path, false};
 }
 
-void PosixPorts::prepareSerialPort() {
-    const PortValue value = portValue(PortKind::serial);
-    if (value.way == PortWay::network) {
-        writeErrorLine(errors_, "mode com1: " + value.address.shown + ": " + std::string(noLineSettings));
-        return;
-    }
-    if (value.way != PortWay::device) {
-        sayRefusal(PortKind::serial, value);
-        return;
-    }
-    const std::string& path = value.text;
-    const int fd = openPortPath(path);
-    std::string problem;
+Reading<Device> PosixPorts::readDevice(PortKind /*kind*/, std::string_view value) {
+    return Device{std::string(value), std::string(value), true};
+}
+
+Reading<std::string> PosixPorts::readQueue(PortKind kind, std::string_view /*name*/) {
+    return Refusal{queueRefusal(kind)};
+}
+
+PortOpening PosixPorts::openDevice(PortKind kind, const Device& device) { return openDevicePath(kind, device.path); }
+
+PortOpening PosixPorts::openNetwork(const NetworkAddress& address) { return openSocketPort(address); }
+
+// Never reached: every queue is refused when it is read.
+PortOpening PosixPorts::openQueue(PortKind kind, const std::string& queue) {
+    return {nullptr, std::string(printerScheme) + queue, queueRefusal(kind)};
+}
+
+std::string PosixPorts::prepareLine(const Device& device) {
+    const int fd = openPortPath(device.path);
     if (fd < 0) {
-        problem = std::strerror(errno);
-    } else {
-        // A line another program holds is left as it is.
-        problem = holdTerminal(fd) != 0 ? std::strerror(EBUSY) : applySerialSettings(fd);
-        releaseTerminal(fd);
-        const DeadlineAlarm alarm(Clock::now() + writePatience);
-        ::close(fd);
+        return std::strerror(errno);
     }
-    if (!problem.empty()) {
-        writeErrorLine(errors_, "mode com1: " + path + ": " + problem);
-    }
-}
-
-// Said once a run for each kind, however often the port is opened.
-void PosixPorts::sayRefusal(PortKind kind, const PortValue& value) {
-    bool& said = byKind(kind, serialRefusalSaid_, parallelRefusalSaid_);
-    if (!std::exchange(said, true)) {
-        const std::string words = value.way == PortWay::refused ? value.refusal : queueRefusal(kind, value.text);
-        writeErrorLine(errors_, std::string(portKind(kind).program) + ": " + words);
-    }
+    // A line another program holds is left as it is.
+    std::string problem = holdTerminal(fd) != 0 ? std::strerror(EBUSY) : applySerialSettings(fd);
+    releaseTerminal(fd);
+    const DeadlineAlarm alarm(Clock::now() + writePatience);
+    ::close(fd);
+    return problem;
 }
 
 }  // namespace label::platform

@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include "ports.h"
 #include "posix_console.h"
 #include "posix_ports.h"
 #include "system.h"
@@ -10,8 +11,9 @@ struct System::Parts {
     StandardInput input;
     StandardOutput output{STDOUT_FILENO};
     StandardOutput errors{STDERR_FILENO};
-    PosixPorts ports{errors};
-    PosixShell shell{[this] { ports.prepareSerialPort(); }};
+    PosixPorts system;
+    Ports ports{system, errors};
+    PosixShell shell{[this] { ports.prepareSerialLine(); }};
 };
 
 System::System() : parts_(std::make_unique<Parts>()) { prepareProcess(); }

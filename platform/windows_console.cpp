@@ -20,13 +20,11 @@ BOOL WINAPI noteInterrupt(DWORD event) {
     return TRUE;
 }
 
-// Only the command lines matched below come here, and nothing in them comes
-// from outside the programs unchecked.
+}  // namespace
+
 void runInInterpreter(const std::string& commandLine) {
     static_cast<void>(std::system(commandLine.c_str()));  // NOLINT(cert-env33-c)
 }
-
-}  // namespace
 
 void catchInterrupts(bool catching) { SetConsoleCtrlHandler(noteInterrupt, catching ? TRUE : FALSE); }
 
@@ -52,9 +50,7 @@ void CommandInterpreter::run(std::string_view commandLine) {
     if (commandLine == shell_commands::clearScreen || commandLine == shell_commands::pause) {
         runInInterpreter(std::string(commandLine));
     } else if (commandLine == shell_commands::prepareSerialPort) {
-        if (const auto preparation = serialPreparation_()) {
-            runInInterpreter(*preparation);
-        }
+        prepareSerialPort_();
     }
 }
 

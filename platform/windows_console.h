@@ -3,8 +3,8 @@
 // The operator's side on Windows: the keyboard and the console are standard
 // input and output in the C library's text mode. "cls" and "pause" go to the
 // command interpreter, after what the core already wrote is on the console;
-// the serial port's preparation runs "mode" for the port chosen, or nothing
-// where it cannot prepare it; any other command line does nothing.
+// the serial port's preparation is handed to the core, which runs "mode" for
+// the port chosen (windows_ports.h); any other command line does nothing.
 //
 // Ctrl-C and Ctrl-Break end keyboard input instead of killing the process,
 // so the run ends the ordinary way and a command still pending reaches the
@@ -12,7 +12,6 @@
 
 #include <cstdio>
 #include <functional>
-#include <optional>
 #include <string>
 #include <utility>
 
@@ -38,17 +37,18 @@ private:
     std::FILE* stream_;
 };
 
+// Runs a command line that the programs made themselves: nothing in it comes
+// from outside unchecked.
+void runInInterpreter(const std::string& commandLine);
+
 class CommandInterpreter final : public Shell {
 public:
-    // The command line that prepares the serial port chosen, or nothing.
-    using SerialPreparation = std::function<std::optional<std::string>()>;
-
-    explicit CommandInterpreter(SerialPreparation serialPreparation)
-        : serialPreparation_(std::move(serialPreparation)) {}
+    explicit CommandInterpreter(std::function<void()> prepareSerialPort)
+        : prepareSerialPort_(std::move(prepareSerialPort)) {}
     void run(std::string_view commandLine) override;
 
 private:
-    SerialPreparation serialPreparation_;
+    std::function<void()> prepareSerialPort_;
 };
 
 }  // namespace label::platform

@@ -4,8 +4,9 @@
 #include <array>
 #include <optional>
 #include <tuple>
+#include <utility>
 
-#include "port_value.h"
+#include "console.h"
 
 namespace label::platform {
 namespace {
@@ -40,15 +41,9 @@ bool isDevicePath(std::string_view text) {
            std::none_of(text.begin(), text.end(), isControl);
 }
 
-PortChoice named(std::string name, bool fromVariable) {
-    PortChoice choice;
-    choice.path = std::string(devicePrefix) + name;
-    if (name.starts_with(serialPrefix)) {
-        choice.modeName = name;
-    }
-    choice.name = std::move(name);
-    choice.fromVariable = fromVariable;
-    return choice;
+Device named(std::string name, bool chosen) {
+    std::string path = std::string(devicePrefix) + name;
+    return {std::move(path), std::move(name), chosen};
 }
 
 // The port's own kind first, then by number.
@@ -73,91 +68,43 @@ std::vector<std::string> portsAmong(const std::vector<std::string>& deviceNames,
     return ports;
 }
 
-// Why NAME cannot be a printer's, or nothing. The spooler alone knows which
-// names it has.
-std::string_view queueProblem(std::string_view queue) {
-    if (queue.empty()) {
-        return "no printer is named";
-    }
-    return std::any_of(queue.begin(), queue.end(), isControl) ? "the name holds control characters" : "";
-}
-
-// printer:NAME: the name goes to the spooler as given, and never into a
-// command line.
-PortChoice queueChoice(PortKind kind, std::string_view value) {
-    PortChoice chosen;
-    chosen.fromVariable = true;
-    chosen.name = printable(value);
-    const std::string_view queue = value.substr(printerScheme.size());
-    if (const std::string_view problem = queueProblem(queue); !problem.empty()) {
-        chosen.refusal = std::string(portKind(kind).variable) + "=" + chosen.name +
-                         " is no printer queue: " + std::string(problem) + " (" + std::string(printerScheme) +
-                         "NAME, as Windows lists it)";
-        return chosen;
-    }
-    chosen.queue = queue;
-    return chosen;
-}
-
 }  // namespace
 
 // "com1:" is COM1: the name without its colon, in upper case.
-std::string defaultPortName(PortKind kind) {
+Device defaultDevice(PortKind kind) {
     const std::string_view deviceName = portKind(kind).deviceName;
     std::string name(deviceName.substr(0, deviceName.find(':')));
     std::transform(name.begin(), name.end(), name.begin(), upper);
-    return name;
+    return named(std::move(name), false);
 }
 
-PortChoice choosePort(PortKind kind, const char* value) {
-    const std::string_view given = value == nullptr ? std::string_view() : std::string_view(value);
-    if (given.empty()) {
-        return named(defaultPortName(kind), false);
+Reading<Device> readDeviceName(std::string_view value) {
+    if (auto name = portName(value)) {
+        return named(std::move(*name), true);
     }
-    if (const auto name = portName(given)) {
-        return named(*name, true);
+    if (isDevicePath(value)) {
+        return Device{std::string(value), std::string(value), true};
     }
-    if (isDevicePath(given)) {
-        return {std::string(given), std::string(given), {}, {}, true};
+    return Refusal{R"( is not a port name: use COMn, LPTn or \\.\name)"};
+}
+
+std::optional<std::string> modeName(const Device& device) {
+    auto name = portName(device.name);
+    if (!name || !name->starts_with(serialPrefix)) {
+        return std::nullopt;
     }
-    const PortValue read = readPortValue(kind, given);
-    if (read.way == PortWay::printerQueue) {
-        return queueChoice(kind, given);
-    }
-    PortChoice chosen;
-    chosen.fromVariable = true;
-    if (read.way == PortWay::network) {
-        chosen.name = read.address.shown;
-        return chosen;
-    }
-    chosen.name = printable(given);
-    chosen.refusal = read.way == PortWay::refused ? read.refusal
-                                                  : std::string(portKind(kind).variable) + "=" + chosen.name +
-                                                        R"( is not a port name: use COMn, LPTn or \\.\name)";
-    return chosen;
+    return name;
 }
 
 std::string missingPortWords(std::string_view name, PortKind kind, const std::vector<std::string>& deviceNames) {
     const std::string_view variable = portKind(kind).variable;
     std::vector<std::string> choices;
-    for (const auto& port : portsAmong(deviceNames, name, defaultPortName(kind).substr(0, prefixLength))) {
+    const std::string ownPrefix = defaultDevice(kind).name.substr(0, prefixLength);
+    for (const auto& port : portsAmong(deviceNames, name, ownPrefix)) {
         choices.push_back(port);
         choices.back().append(" (set ").append(variable).append("=").append(port).append(")");
     }
     return label::missingPortWords(name, choices);
-}
-
-std::string missingQueueWords(std::string_view name, const std::vector<std::string>& printers) {
-    const std::string missing = "no printer is installed by the name " + printable(name);
-    if (printers.empty()) {
-        return missing + ", nor any other: add the printer in Windows' printer settings first";
-    }
-    std::vector<std::string> choices;
-    choices.reserve(printers.size());
-    for (const auto& printer : printers) {
-        choices.push_back(std::string(printerScheme) + printable(printer));
-    }
-    return missing + "; printers here: " + listed(choices);
 }
 
 }  // namespace label::platform

@@ -4,14 +4,15 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include "bounded_port.h"
 #include "console.h"
 #include "shell_commands.h"
+#include "windows_console.h"
 #include "windows_errors.h"
+#include "windows_port_names.h"
 #include "windows_printer_queue.h"
 #include "windows_socket_port.h"
 
@@ -143,87 +144,50 @@ private:
     HANDLE done_;
 };
 
-PortOpening openPort(const PortChoice& choice, PortKind kind) {
+PortOpening openPort(const Device& device, PortKind kind) {
     const HANDLE handle =
-        CreateFileA(choice.path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+        CreateFileA(device.path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        return {nullptr, choice.name, openProblem(GetLastError(), choice.name, kind)};
+        return {nullptr, device.name, openProblem(GetLastError(), device.name, kind)};
     }
     const HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (done == nullptr) {
         const DWORD error = GetLastError();
         CloseHandle(handle);
-        return {nullptr, choice.name, describeError(error)};
+        return {nullptr, device.name, describeError(error)};
     }
     limitWriteTime(handle);
-    return {std::make_unique<OverlappedPort>(handle, done), choice.name, {}};
-}
-
-const char* environmentValue(PortKind kind) { return std::getenv(std::string(portKind(kind).variable).c_str()); }
-
-// The printer's address, where the value is a network one.
-std::optional<NetworkAddress> networkAddress(const char* value, PortKind kind) {
-    PortValue read = readPortValue(kind, value == nullptr ? "" : value);
-    return read.way == PortWay::network ? std::optional(std::move(read.address)) : std::nullopt;
+    return {std::make_unique<OverlappedPort>(handle, done), device.name, {}};
 }
 
 }  // namespace
 
-WindowsPorts::WindowsPorts(ConsoleOutput& errors)
-    : errors_(errors),
-      serial_{choosePort(PortKind::serial, environmentValue(PortKind::serial)),
-              networkAddress(environmentValue(PortKind::serial), PortKind::serial)},
-      parallel_{choosePort(PortKind::parallel, environmentValue(PortKind::parallel)),
-                networkAddress(environmentValue(PortKind::parallel), PortKind::parallel)} {}
+Device WindowsPorts::defaultDevice(PortKind kind) { return platform::defaultDevice(kind); }
 
-PortOpening WindowsPorts::open(PortKind kind) {
-    const ChosenPort& port = use(kind);
-    const PortChoice& choice = port.choice;
-    if (port.network) {
-        return openSocketPort(*port.network);
-    }
-    if (!choice.queue.empty()) {
-        return openPrinterQueue(choice.queue, choice.name, portKind(kind).program);
-    }
-    if (choice.path.empty()) {
-        return {nullptr, choice.name, std::string(portKind(kind).variable) + " is not a port name"};
-    }
-    return openPort(choice, kind);
+Reading<Device> WindowsPorts::readDevice(PortKind /*kind*/, std::string_view value) { return readDeviceName(value); }
+
+// The spooler alone knows which names it has.
+Reading<std::string> WindowsPorts::readQueue(PortKind /*kind*/, std::string_view name) { return std::string(name); }
+
+PortOpening WindowsPorts::openDevice(PortKind kind, const Device& device) { return openPort(device, kind); }
+
+PortOpening WindowsPorts::openNetwork(const NetworkAddress& address) { return openSocketPort(address); }
+
+PortOpening WindowsPorts::openQueue(PortKind kind, const std::string& queue) {
+    return openPrinterQueue(queue, std::string(printerScheme) + queue, portKind(kind).program);
 }
 
-std::optional<std::string> WindowsPorts::serialPreparation() {
-    const ChosenPort& port = use(PortKind::serial);
-    const PortChoice& choice = port.choice;
-    if (!choice.fromVariable) {
-        return std::string(shell_commands::prepareSerialPort);
+std::string WindowsPorts::prepareLine(const Device& device) {
+    if (!device.chosen) {
+        runInInterpreter(std::string(shell_commands::prepareSerialPort));
+        return {};
     }
-    if (port.network) {
-        say(PortKind::serial, "mode com1: " + choice.name + ": " + std::string(noLineSettings));
-        return std::nullopt;
+    const auto name = modeName(device);
+    if (!name) {
+        return "the mode command prepares only a port named COMn";
     }
-    if (!choice.queue.empty()) {
-        say(PortKind::serial, "mode com1: " + choice.name + ": " + std::string(queueHasNoLineSettings));
-        return std::nullopt;
-    }
-    if (choice.modeName.empty()) {
-        say(PortKind::serial, "mode cannot prepare " + choice.name + "; only a port named COMn can be");
-        return std::nullopt;
-    }
-    return shell_commands::prepareSerialPortNamed(choice.modeName);
-}
-
-// The port chosen for `kind`; a refused choice is said the first time.
-const WindowsPorts::ChosenPort& WindowsPorts::use(PortKind kind) {
-    ChosenPort& port = byKind(kind, serial_, parallel_);
-    if (!port.choice.refusal.empty() && !port.refusalSaid) {
-        port.refusalSaid = true;
-        say(kind, port.choice.refusal);
-    }
-    return port;
-}
-
-void WindowsPorts::say(PortKind kind, std::string_view words) {
-    writeErrorLine(errors_, std::string(portKind(kind).program) + ": " + std::string(words));
+    runInInterpreter(shell_commands::prepareSerialPortNamed(*name));
+    return {};
 }
 
 }  // namespace label::platform

@@ -1,9 +1,8 @@
 #pragma once
 
-// The ports on Windows. Each kind leads to its default port (COM1, LPT1), or to
-// the port that LABELCOM_PORT or LABELLPT_PORT names (windows_port_names.h). A
-// value that names no port is said once on standard error, and that port
-// then never opens.
+// The ports on Windows, as the core reaches them (port_system.h). Each kind
+// leads to its default port (COM1, LPT1), or to the port its variable names
+// (windows_port_names.h).
 //
 // A port is opened for overlapped writing and never created; a file standing
 // in for one is written at its end. Every write is given the patience that
@@ -12,41 +11,23 @@
 // write that failed. A printer on the network (windows_socket_port.h) and a
 // printer queue (windows_printer_queue.h) have ports of their own.
 
-#include <optional>
-#include <string>
-#include <string_view>
-
-#include "console.h"
-#include "port_value.h"
-#include "printer_channel.h"
-#include "windows_port_names.h"
+#include "port_system.h"
 
 namespace label::platform {
 
-class WindowsPorts final : public PortOpener {
+class WindowsPorts final : public PortSystem {
 public:
-    explicit WindowsPorts(ConsoleOutput& errors);
+    Device defaultDevice(PortKind kind) override;
+    Reading<Device> readDevice(PortKind kind, std::string_view value) override;
+    Reading<std::string> readQueue(PortKind kind, std::string_view name) override;
 
-    PortOpening open(PortKind kind) override;
+    PortOpening openDevice(PortKind kind, const Device& device) override;
+    PortOpening openNetwork(const NetworkAddress& address) override;
+    PortOpening openQueue(PortKind kind, const std::string& queue) override;
 
-    // The core's command line that prepares COM1 (shell_commands.h), for the
-    // serial port chosen: only a checked COMn goes into it. Nothing, and why
-    // said on standard error, where the mode command cannot prepare that port.
-    std::optional<std::string> serialPreparation();
-
-private:
-    struct ChosenPort {
-        PortChoice choice;
-        std::optional<NetworkAddress> network;  // a printer on the network
-        bool refusalSaid = false;
-    };
-
-    const ChosenPort& use(PortKind kind);
-    void say(PortKind kind, std::string_view words);
-
-    ConsoleOutput& errors_;
-    ChosenPort serial_;
-    ChosenPort parallel_;
+    // Runs the operators' mode command for the port: only a checked COMn
+    // goes into it, and mode reports its own errors.
+    std::string prepareLine(const Device& device) override;
 };
 
 }  // namespace label::platform

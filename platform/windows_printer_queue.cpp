@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include "port_words.h"
 #include "windows_errors.h"
 #include "windows_helper_thread.h"
-#include "windows_port_names.h"
 
 namespace label::platform {
 namespace {
@@ -145,7 +145,7 @@ public:
             return spoolerTimedOut();
         }
         if (last_->error == ERROR_INVALID_PRINTER_NAME) {
-            return missingQueueWords(queue, last_->printers);
+            return missingQueueWords(queue, last_->printers, "add the printer in Windows' printer settings first");
         }
         if (last_->error != ERROR_SUCCESS) {
             return describeError(last_->error);

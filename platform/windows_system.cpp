@@ -1,3 +1,4 @@
+#include "ports.h"
 #include "system.h"
 #include "windows_console.h"
 #include "windows_ports.h"
@@ -8,8 +9,9 @@ struct System::Parts {
     StandardInput input;
     StandardOutput output{stdout};
     StandardOutput errors{stderr};
-    WindowsPorts ports{errors};
-    CommandInterpreter shell{[this] { return ports.serialPreparation(); }};
+    WindowsPorts system;
+    Ports ports{system, errors};
+    CommandInterpreter shell{[this] { ports.prepareSerialLine(); }};
 };
 
 System::System() : parts_(std::make_unique<Parts>()) { catchInterrupts(true); }

@@ -115,7 +115,8 @@ def test_labelcom_prepares_the_port_it_will_use(com1, tmp_path):
 
 @pytest.mark.parametrize("user", ["the test's user", "nobody"])
 def test_a_serial_line_one_labelcom_holds_is_busy_for_another(user):
-    """The lock stops a second program run by root; TIOCEXCL stops anyone
+    """The line is taken at the first byte and held to the end of the run.
+    The lock stops a second program run by root; TIOCEXCL stops anyone
     else already at the open. Either way the second is told, and none of
     its bytes reach the line."""
     command = as_nobody() if user == "nobody" else ()
@@ -126,13 +127,13 @@ def test_a_serial_line_one_labelcom_holds_is_busy_for_another(user):
     holder = subprocess.Popen([*command, PROGRAMS["labelcom"]], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL, env={**env, "LABELCOM_PORT": path})
     try:
-        holder.stdin.write(b"2\n")
+        holder.stdin.write(b"2\n1\n")
         holder.stdin.flush()
         shown = b""
-        while shown.count(MENU["labelcom"]) < 1:
+        while shown.count(MENU["labelcom"]) < 2:
             shown += os.read(holder.stdout.fileno(), 4096) or pytest.fail("the first labelcom ended")
         second = run_with("labelcom", path, keys=b"2\n1\n9\n", command=command)
-        holder.communicate(b"1\n9\n", timeout=10)
+        holder.communicate(b"9\n", timeout=10)
         assert (holder.returncode, second.returncode, line.received()) == (0, 1, sends(1))
         assert second.stderr.decode().splitlines() == [
             f"labelcom: the printer on {path} did not get the last command: {os.strerror(errno.EBUSY)} "
@@ -141,3 +142,13 @@ def test_a_serial_line_one_labelcom_holds_is_busy_for_another(user):
     finally:
         holder.kill()
         line.close()
+
+
+@pytest.mark.parametrize("program", ["labellpt", "labelcom"])
+def test_control_characters_the_operator_gave_never_reach_the_terminal(program):
+    """A value is said back on every road to standard error with ? for each
+    control character: the report of each choice and the closing summary."""
+    result = run_with(program, "/nonexistent/\x1b[2J\a")
+    lines = result.stderr.split(b"\n")[:-1]
+    assert [b"/nonexistent/?[2J?" in line for line in lines] == [True] * 3
+    assert all(byte >= 0x20 for line in lines for byte in line)

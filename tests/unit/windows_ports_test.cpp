@@ -3,65 +3,63 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <tuple>
+#include <variant>
 #include <vector>
 
 #include "case_names.h"
-#include "expectations.h"
 #include "windows_port_names.h"
 
 namespace label::platform {
 namespace {
 
-struct Choice {
-    PortKind kind;
+constexpr const char* notAPortName = R"( is not a port name: use COMn, LPTn or \\.\name)";
+
+struct Name {
     const char* value;
-    PortChoice expected;
+    const char* path;  // what is opened, or nullptr if the value is refused
+    const char* name;
+    const char* modeName;  // what mode may prepare, or ""
 };
 
-void PrintTo(const Choice& row, std::ostream* out) {
-    *out << portKind(row.kind).variable << " " << (row.value ? testing::escaped(row.value) : "unset");
+void PrintTo(const Name& row, std::ostream* out) { *out << testing::escaped(row.value); }
+
+class DeviceNames : public ::testing::TestWithParam<Name> {};
+
+TEST_P(DeviceNames, NameThePortOrRefuseTheValue) {
+    const Name& row = GetParam();
+    const Reading<Device> reading = readDeviceName(row.value);
+    if (row.path == nullptr) {
+        ASSERT_TRUE(std::holds_alternative<Refusal>(reading));
+        EXPECT_EQ(std::get<Refusal>(reading).words, notAPortName);
+        return;
+    }
+    const Device& device = std::get<Device>(reading);
+    EXPECT_EQ(std::tie(device.path, device.name, device.chosen), std::make_tuple(row.path, row.name, true));
+    EXPECT_EQ(modeName(device).value_or(""), row.modeName);
 }
 
-class Choices : public ::testing::TestWithParam<Choice> {};
+INSTANTIATE_TEST_SUITE_P(Rows, DeviceNames,
+                         ::testing::Values(Name{"com10", R"(\\.\COM10)", "COM10", "COM10"},
+                                           Name{"Lpt2", R"(\\.\LPT2)", "LPT2", ""},
+                                           Name{R"(\\.\USBPRINT)", R"(\\.\USBPRINT)", R"(\\.\USBPRINT)", ""},
+                                           Name{R"(\\.\COM3)", R"(\\.\COM3)", R"(\\.\COM3)", ""},
+                                           Name{"COM1 & del *", nullptr, "", ""}, Name{"LPT1|calc", nullptr, "", ""},
+                                           Name{"COM1:", nullptr, "", ""}, Name{"COM01", nullptr, "", ""},
+                                           Name{"LPT", nullptr, "", ""}, Name{"PRN", nullptr, "", ""},
+                                           Name{R"(\\.\)", nullptr, "", ""}, Name{R"(C:\ports\lpt1)", nullptr, "", ""},
+                                           Name{"\\\\.\\LPT1\x1b[2J", nullptr, "", ""}),
+                         testing::caseName<Name>);
 
-TEST_P(Choices, NameThePortOrRefuseTheValue) {
-    const Choice& row = GetParam();
-    const PortChoice choice = choosePort(row.kind, row.value);
-    EXPECT_EQ(choice.name, row.expected.name);
-    EXPECT_EQ(choice.path, row.expected.path);
-    EXPECT_EQ(choice.modeName, row.expected.modeName);
-    EXPECT_EQ(choice.refusal, row.expected.refusal);
-    EXPECT_EQ(choice.fromVariable, row.expected.fromVariable);
+TEST(DefaultDevices, AreTheFirstPortsOfTheirKindAndMayBePrepared) {
+    const Device serial = defaultDevice(PortKind::serial);
+    const Device parallel = defaultDevice(PortKind::parallel);
+    EXPECT_EQ(std::tie(serial.path, serial.name, serial.chosen), std::make_tuple(R"(\\.\COM1)", "COM1", false));
+    EXPECT_EQ(std::tie(parallel.path, parallel.name), std::make_tuple(R"(\\.\LPT1)", "LPT1"));
+    EXPECT_EQ(modeName(serial), "COM1");
 }
-
-std::string refusal(const std::string& assignment) {
-    return assignment + R"( is not a port name: use COMn, LPTn or \\.\name)";
-}
-
-PortChoice refused(const std::string& variable, const std::string& shown) {
-    return {shown, {}, {}, refusal(variable + "=" + shown), true};
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, Choices,
-    ::testing::Values(Choice{PortKind::serial, nullptr, {"COM1", R"(\\.\COM1)", "COM1", {}, false}},
-                      Choice{PortKind::parallel, "", {"LPT1", R"(\\.\LPT1)", {}, {}, false}},
-                      Choice{PortKind::serial, "com10", {"COM10", R"(\\.\COM10)", "COM10", {}, true}},
-                      Choice{PortKind::parallel, "Lpt2", {"LPT2", R"(\\.\LPT2)", {}, {}, true}},
-                      Choice{PortKind::parallel, "COM3", {"COM3", R"(\\.\COM3)", "COM3", {}, true}},
-                      Choice{PortKind::serial, R"(\\.\USBPRINT)", {R"(\\.\USBPRINT)", R"(\\.\USBPRINT)", {}, {}, true}},
-                      Choice{PortKind::serial, "COM1 & del *", refused("LABELCOM_PORT", "COM1 & del *")},
-                      Choice{PortKind::parallel, "LPT1|calc", refused("LABELLPT_PORT", "LPT1|calc")},
-                      Choice{PortKind::parallel, "COM1:", refused("LABELLPT_PORT", "COM1:")},
-                      Choice{PortKind::parallel, "COM01", refused("LABELLPT_PORT", "COM01")},
-                      Choice{PortKind::parallel, "LPT", refused("LABELLPT_PORT", "LPT")},
-                      Choice{PortKind::parallel, "PRN", refused("LABELLPT_PORT", "PRN")},
-                      Choice{PortKind::parallel, R"(\\.\)", refused("LABELLPT_PORT", R"(\\.\)")},
-                      Choice{PortKind::parallel, R"(C:\ports\lpt1)", refused("LABELLPT_PORT", R"(C:\ports\lpt1)")},
-                      Choice{PortKind::parallel, "\\\\.\\LPT1\x1b[2J", refused("LABELLPT_PORT", "\\\\.\\LPT1?[2J")}),
-    testing::caseName<Choice>);
 
 struct Missing {
     PortKind kind;
@@ -98,62 +96,6 @@ INSTANTIATE_TEST_SUITE_P(
             {"C:", "NUL"},
             R"(\\.\USBPRINT does not exist; no printer port found here: is the printer plugged in and switched on?)"}),
     testing::caseName<Missing>);
-
-// A queue goes to the spooler by its name alone, never to the mode command.
-struct QueueValue {
-    const char* value;
-    const char* queue;   // what the spooler is asked for, or ""
-    const char* reason;  // the entry that says why the value is refused, or nullptr
-    const char* shown;
-};
-
-void PrintTo(const QueueValue& row, std::ostream* out) { *out << testing::escaped(row.value); }
-
-class QueueValues : public ::testing::TestWithParam<QueueValue> {};
-
-TEST_P(QueueValues, GoToTheSpoolerByNameOrAreRefused) {
-    const QueueValue& row = GetParam();
-    const PortChoice choice = choosePort(PortKind::parallel, row.value);
-    const std::string refusal =
-        row.reason == nullptr ? ""
-                              : testing::expected("printer queue value refused",
-                                                  {{"value", row.shown}, {"reason", testing::expected(row.reason)}});
-    EXPECT_EQ(std::tie(choice.name, choice.path, choice.modeName, choice.queue, choice.refusal),
-              std::make_tuple(row.shown, "", "", row.queue, refusal));
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, QueueValues,
-                         ::testing::Values(QueueValue{R"(printer:\\office\Desk & del *)", R"(\\office\Desk & del *)",
-                                                      nullptr, R"(printer:\\office\Desk & del *)"},
-                                           QueueValue{"printer:", "", "no printer named", "printer:"},
-                                           QueueValue{"printer:Desk\x1b[2J", "", "control characters in the name",
-                                                      "printer:Desk?[2J"}),
-                         testing::caseName<QueueValue>);
-
-struct MissingQueue {
-    const char* name;
-    std::vector<std::string> printers;
-    const char* entry;
-    testing::Values values;
-};
-
-void PrintTo(const MissingQueue& row, std::ostream* out) { *out << testing::escaped(row.name); }
-
-class MissingQueues : public ::testing::TestWithParam<MissingQueue> {};
-
-TEST_P(MissingQueues, NameThePrintersInstalledReadyToPaste) {
-    const MissingQueue& row = GetParam();
-    EXPECT_EQ(missingQueueWords(row.name, row.printers), testing::expected(row.entry, row.values));
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, MissingQueues,
-                         ::testing::Values(MissingQueue{"Desk\x1b[2J",
-                                                        {"Odd\aname", R"(\\office\Desk)"},
-                                                        "no such printer queue",
-                                                        {{"name", "Desk?[2J"},
-                                                         {"printers", R"(printer:Odd?name, printer:\\office\Desk)"}}},
-                                           MissingQueue{"Desk", {}, "no printer queue at all", {{"name", "Desk"}}}),
-                         testing::caseName<MissingQueue>);
 
 }  // namespace
 }  // namespace label::platform

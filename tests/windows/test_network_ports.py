@@ -12,8 +12,8 @@ VARIABLE = {"labellpt": "LABELLPT_PORT", "labelcom": "LABELCOM_PORT"}
 
 
 @pytest.mark.parametrize("host", loopback.HOSTS)
-@pytest.mark.parametrize("program, connections", [("labellpt", 9), ("labelcom", 1)])
-def test_every_choice_arrives_one_connection_where_the_port_is_opened(ports, folder, program, connections, host):
+@pytest.mark.parametrize("program, connections", [("labellpt", 8), ("labelcom", 1)])
+def test_every_choice_arrives_one_connection_from_the_first_byte(ports, folder, program, connections, host):
     printer = loopback.Printer(host)
     run = every_choice(ports, program, {VARIABLE[program]: printer.value}, folder)
     received = printer.stop()

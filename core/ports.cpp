@@ -1,0 +1,164 @@
+#include "ports.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <utility>
+#include <variant>
+
+#include "bounded_port.h"
+#include "port_words.h"
+
+namespace label {
+namespace {
+
+// A port that is reached at its first byte. Until then it holds only how to
+// reach it; one that could not be reached takes nothing, and says why.
+class FirstBytePort final : public RawPort {
+public:
+    using Reach = std::function<PortOpening()>;
+
+    explicit FirstBytePort(Reach reach) : reach_(std::move(reach)) {}
+
+    RawOutcome write(std::string_view bytes, std::chrono::milliseconds patience) override {
+        const auto deadline = Clock::now() + patience;
+        if (!reached()) {
+            return {0, false, unreachable};
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        return port_->write(bytes, std::max(left, stalledPatience));
+    }
+
+    RawOutcome drain(std::chrono::milliseconds patience) override {
+        return port_ == nullptr ? RawOutcome{} : port_->drain(patience);
+    }
+
+    [[nodiscard]] std::string describe(std::uint32_t error) const override {
+        return port_ == nullptr ? problem_ : port_->describe(error);
+    }
+
+    [[nodiscard]] std::optional<std::string> printerSays() override {
+        return port_ == nullptr ? std::nullopt : port_->printerSays();
+    }
+
+private:
+    // Any code will do: a port that was never reached describes every
+    // failure as the reason it was not.
+    static constexpr std::uint32_t unreachable = 1;
+
+    bool reached() {
+        if (reach_) {
+            PortOpening opening = std::exchange(reach_, nullptr)();
+            port_ = std::move(opening.port);
+            problem_ = std::move(opening.problem);
+        }
+        return port_ != nullptr;
+    }
+
+    Reach reach_;
+    std::unique_ptr<RawPort> port_;
+    std::string problem_;
+};
+
+// A value the system cannot use, with its words.
+ChosenPort refused(PortKind kind, PortValue value, const Refusal& refusal) {
+    value.way = PortWay::refused;
+    value.refusal = std::string(portKind(kind).variable) + "=" + value.text + refusal.words;
+    std::string shown = value.text;
+    return {std::move(value), {}, std::move(shown)};
+}
+
+}  // namespace
+
+ChosenPort choosePort(PortKind kind, const char* value, PortSystem& system) {
+    if (value == nullptr || *value == '\0') {
+        Device device = system.defaultDevice(kind);
+        std::string shown = device.name;
+        return {{}, std::move(device), std::move(shown)};
+    }
+    PortValue read = readPortValue(kind, value);
+    std::string shown = read.text;
+    switch (read.way) {
+    case PortWay::device: {
+        auto reading = system.readDevice(kind, read.text);
+        if (const auto* refusal = std::get_if<Refusal>(&reading)) {
+            return refused(kind, std::move(read), *refusal);
+        }
+        Device device = std::get<Device>(std::move(reading));
+        shown = device.name;
+        return {std::move(read), std::move(device), std::move(shown)};
+    }
+    case PortWay::printerQueue: {
+        auto reading = system.readQueue(kind, read.queue);
+        if (const auto* refusal = std::get_if<Refusal>(&reading)) {
+            return refused(kind, std::move(read), *refusal);
+        }
+        read.queue = std::get<std::string>(std::move(reading));
+        break;
+    }
+    case PortWay::network:
+        shown = read.address.shown;
+        break;
+    case PortWay::refused:
+        break;
+    }
+    return {std::move(read), {}, std::move(shown)};
+}
+
+PortOpening Ports::open(PortKind kind) {
+    const ChosenPort& port = chosen(kind);
+    return {std::make_unique<FirstBytePort>([this, kind, &port] { return reach(kind, port); }), port.shown, {}};
+}
+
+void Ports::prepareSerialLine() {
+    const ChosenPort& port = chosen(PortKind::serial);
+    std::string problem;
+    switch (port.value.way) {
+    case PortWay::device:
+        problem = system_.prepareLine(port.device);
+        break;
+    case PortWay::network:
+    case PortWay::printerQueue:
+        problem = noLineSettings(port.value.way);
+        break;
+    case PortWay::refused:
+        return;  // said already
+    }
+    if (!problem.empty()) {
+        say(PortKind::serial, "mode com1: " + port.shown + ": " + problem);
+    }
+}
+
+// The variable is read once a run; a refused value is said then, once.
+const ChosenPort& Ports::chosen(PortKind kind) {
+    std::optional<ChosenPort>& port = byKind(kind, serial_, parallel_);
+    if (!port) {
+        const char* value = std::getenv(std::string(portKind(kind).variable).c_str());
+        port = choosePort(kind, value, system_);
+        if (port->value.way == PortWay::refused) {
+            say(kind, port->value.refusal);
+        }
+    }
+    return *port;
+}
+
+// A refused port has been said: its lost lines are counted, not said again.
+PortOpening Ports::reach(PortKind kind, const ChosenPort& port) {
+    switch (port.value.way) {
+    case PortWay::device:
+        return system_.openDevice(kind, port.device);
+    case PortWay::network:
+        return system_.openNetwork(port.value.address);
+    case PortWay::printerQueue:
+        return system_.openQueue(kind, port.value.queue);
+    case PortWay::refused:
+        break;
+    }
+    return {nullptr, port.shown, {}};
+}
+
+void Ports::say(PortKind kind, const std::string& words) {
+    writeErrorLine(errors_, std::string(portKind(kind).program) + ": " + words);
+}
+
+}  // namespace label
