@@ -10,9 +10,9 @@
 #include <utility>
 
 #include "bounded_port.h"
-#include "port_problems.h"
 #include "posix_deadline.h"
 #include "posix_io.h"
+#include "posix_port_problems.h"
 #include "posix_raw_port.h"
 #include "posix_socket_port.h"
 #include "posix_terminal.h"

@@ -10,9 +10,9 @@
 #include <optional>
 #include <utility>
 
-#include "port_problems.h"
 #include "posix_deadline.h"
 #include "posix_io.h"
+#include "posix_port_problems.h"
 #include "posix_printer_status.h"
 #include "posix_terminal.h"
 

@@ -1,4 +1,4 @@
-#include "port_problems.h"
+#include "posix_port_problems.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
