@@ -27,7 +27,7 @@ constexpr std::string_view parallelPath = LABEL_LPT1_PATH;
 // serial adapter, a printer on the network); unset or empty, the
 // compiled-in path holds.
 PortValue portValue(PortKind kind) {
-    const char* chosen = std::getenv(std::string(portKind(kind).variable).c_str());  // NOLINT(concurrency-mt-unsafe)
+    const char* chosen = std::getenv(std::string(portKind(kind).variable).c_str());
     return readPortValue(kind, chosen != nullptr && *chosen != '\0' ? chosen : byKind(kind, serialPath, parallelPath));
 }
 
