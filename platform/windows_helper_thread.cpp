@@ -38,11 +38,11 @@ HelperOutcome runWithin(std::function<void()> work, std::chrono::milliseconds wa
     if (running->done == nullptr) {
         return HelperOutcome::notStarted;
     }
-    auto* shared = new std::shared_ptr<Running>(running);  // NOLINT(cppcoreguidelines-owning-memory)
+    auto* shared = new std::shared_ptr<Running>(running);
     const HANDLE thread = CreateThread(nullptr, 0, runOwned, shared, 0, nullptr);
     if (thread == nullptr) {
         const DWORD error = GetLastError();
-        delete shared;  // NOLINT(cppcoreguidelines-owning-memory)
+        delete shared;
         SetLastError(error);
         return HelperOutcome::notStarted;
     }
