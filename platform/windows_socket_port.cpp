@@ -262,7 +262,7 @@ private:
     }
 
     // An answer left unread would turn the close into a reset.
-    void readAnswer() {
+    void readAnswer() const {
         std::array<char, answerChunk> answer{};
         while (recv(socket_, answer.data(), static_cast<int>(answer.size()), 0) > 0) {
         }
