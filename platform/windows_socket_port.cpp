@@ -16,6 +16,7 @@
 #include <string>
 #include <utility>
 
+#include "time_left.h"
 #include "windows_errors.h"
 #include "windows_helper_thread.h"
 
@@ -37,14 +38,9 @@ bool winsockReady() {
     return ready;
 }
 
-DWORD millisecondsLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::ceil<milliseconds>(deadline - Clock::now());
-    return static_cast<DWORD>(std::max<milliseconds::rep>(left.count(), 0));
-}
-
 timeval timevalLeft(Clock::time_point deadline) {
     constexpr long perSecond = 1000;
-    const auto left = static_cast<long>(millisecondsLeft(deadline));
+    const auto left = static_cast<long>(timeLeft(deadline).count());
     return {left / perSecond, (left % perSecond) * perSecond};
 }
 
@@ -117,8 +113,7 @@ std::pair<std::shared_ptr<addrinfo>, std::optional<NetworkFault>> lookUp(const N
     run(*lookup);
     if (lookup->status == EAI_NONAME) {
         lookup = makeLookup(address, 0);
-        if (runWithin([lookup] { run(*lookup); }, milliseconds(millisecondsLeft(deadline))) !=
-            HelperOutcome::finished) {
+        if (runWithin([lookup] { run(*lookup); }, timeLeft(deadline)) != HelperOutcome::finished) {
             return {nullptr, NetworkFault::nameTimedOut};
         }
     }
