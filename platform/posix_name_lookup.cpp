@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "posix_helper_thread.h"
+#include "helper_thread.h"
 
 namespace label::platform {
 namespace {
@@ -42,7 +42,7 @@ AddressList lookUp(const NetworkAddress& address, Clock::time_point deadline) {
         return taken(std::move(numeric));
     }
     std::optional<Found> found =
-        answerBy<Found>([host = address.host, port] { return resolve(host, port, 0); }, deadline);
+        answerBy<Found>([host = address.host, port] { return resolve(host, port, 0); }, deadline).answer;
     if (!found) {
         return {nullptr, NetworkFault::nameTimedOut};
     }

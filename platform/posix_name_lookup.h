@@ -7,7 +7,7 @@
 // that the program sets: glibc's waits out its own time-outs and retries,
 // and makes its poll again when a signal interrupts it, so the deadline
 // alarm cannot cut it short. The lookup runs on a helper thread instead
-// (posix_helper_thread.h), and the caller waits for it only until the
+// (helper_thread.h), and the caller waits for it only until the
 // deadline.
 
 #include <netdb.h>

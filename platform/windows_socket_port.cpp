@@ -16,9 +16,9 @@
 #include <string>
 #include <utility>
 
+#include "helper_thread.h"
 #include "time_left.h"
 #include "windows_errors.h"
-#include "windows_helper_thread.h"
 
 namespace label::platform {
 namespace {
@@ -113,7 +113,13 @@ std::pair<std::shared_ptr<addrinfo>, std::optional<NetworkFault>> lookUp(const N
     run(*lookup);
     if (lookup->status == EAI_NONAME) {
         lookup = makeLookup(address, 0);
-        if (runWithin([lookup] { run(*lookup); }, timeLeft(deadline)) != HelperOutcome::finished) {
+        if (!answerBy<bool>(
+                 [lookup] {
+                     run(*lookup);
+                     return true;
+                 },
+                 deadline)
+                 .answer) {
             return {nullptr, NetworkFault::nameTimedOut};
         }
     }
