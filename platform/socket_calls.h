@@ -1,8 +1,8 @@
 #pragma once
 
 // What each system gives the network code that both share (name_lookup.cpp,
-// socket_port.cpp): a few raw calls on its sockets, posix_sockets.cpp and
-// windows_sockets.cpp. Its own header, which CMake
+// first_connection.cpp, socket_port.cpp): a few raw calls on its sockets,
+// posix_sockets.cpp and windows_sockets.cpp. Its own header, which CMake
 // names in LABEL_SYSTEM_SOCKETS (posix_sockets.h, windows_sockets.h), brings
 // the system's socket declarations (addrinfo, getaddrinfo), the type of a
 // socket and the few codes the shared code names. Error codes are the

@@ -3,6 +3,7 @@
 #include <optional>
 #include <utility>
 
+#include "first_connection.h"
 #include "name_lookup.h"
 #include "socket_calls.h"
 
@@ -14,24 +15,6 @@ using std::chrono::milliseconds;
 std::string socketWords(int error, const NetworkAddress& address) {
     const auto fault = faultOf(error);
     return fault ? networkFaultWords(*fault, address) : systemWords(error);
-}
-
-// A connected socket, or noSocket with the reason in `error`.
-Socket connectTo(const addrinfo& address, Clock::time_point deadline, int& error) {
-    const Socket socket = startConnecting(address, error);
-    if (socket == noSocket || error == 0) {
-        return socket;
-    }
-    bool ended = false;
-    while (!ended && Clock::now() < deadline) {
-        ended = connectionsEnded({socket}, deadline).front();
-    }
-    error = ended ? connectionError(socket) : connectionTimedOut;
-    if (error == 0) {
-        return socket;
-    }
-    closeSocket(socket);
-    return noSocket;
 }
 
 class SocketPort final : public RawPort {
@@ -86,13 +69,12 @@ PortOpening openSocketPort(const NetworkAddress& address) {
     if (found.fault) {
         return {nullptr, address.shown, networkFaultWords(*found.fault, address)};
     }
-    int error = connectionTimedOut;
-    for (const addrinfo* each = found.first.get(); each != nullptr; each = each->ai_next) {
-        if (const Socket socket = connectTo(*each, deadline, error); socket != noSocket) {
-            return {std::make_unique<SocketPort>(socket, address), address.shown, {}};
-        }
+    int reason = 0;
+    const Socket socket = connectFirst(found.first.get(), deadline, reason);
+    if (socket == noSocket) {
+        return {nullptr, address.shown, socketWords(reason, address)};
     }
-    return {nullptr, address.shown, socketWords(error, address)};
+    return {std::make_unique<SocketPort>(socket, address), address.shown, {}};
 }
 
 }  // namespace label::platform

@@ -5,8 +5,8 @@
 // system, over each one's socket calls (socket_calls.h).
 //
 //   opening  the name is looked up (name_lookup.h) and the connection made
-//            within one writePatience together; each address the name has
-//            is tried in turn until one answers
+//            within one writePatience together; of a name's several
+//            addresses, the first to answer is taken (first_connection.h)
 //   write    sends without ever raising a signal, waiting for room for the
 //            patience given; only "nothing can be taken now" means it ran out
 //            of time, any other error ends the connection

@@ -99,7 +99,9 @@ int connectionError(Socket socket) {
                                                                                                  : WSAGetLastError();
 }
 
-// A failed connection shows in the exceptions, a made one as writable.
+// A failed connection shows in the exceptions, a made one as writable. The
+// attempts under way are never more than the patience allows at one every
+// nextAttemptDelay, far fewer than FD_SETSIZE.
 std::vector<bool> connectionsEnded(const std::vector<Socket>& sockets, Clock::time_point until) {
     fd_set writable{};
     fd_set failed{};
