@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <csignal>
 
+#include "time_left.h"
+
 namespace label::platform {
 namespace {
 
@@ -35,9 +37,8 @@ void prepareDeadlineAlarm() {
     sigaction(SIGALRM, &action, nullptr);
 }
 
-DeadlineAlarm::DeadlineAlarm(std::chrono::steady_clock::time_point deadline) {
-    const auto left = std::chrono::ceil<microseconds>(deadline - std::chrono::steady_clock::now());
-    const itimerval timer{toTimeval(repeatEvery), toTimeval(std::max(left, soonest))};
+DeadlineAlarm::DeadlineAlarm(Clock::time_point deadline) {
+    const itimerval timer{toTimeval(repeatEvery), toTimeval(std::max(timeLeft<microseconds>(deadline), soonest))};
     setitimer(ITIMER_REAL, &timer, nullptr);
 }
 

@@ -12,7 +12,7 @@
 //                            and again every 10 ms after it, so that a call
 //                            entered just after a signal is cut short too
 
-#include <chrono>
+#include "bounded_port.h"
 
 namespace label::platform {
 
@@ -20,7 +20,7 @@ void prepareDeadlineAlarm();
 
 class DeadlineAlarm {
 public:
-    explicit DeadlineAlarm(std::chrono::steady_clock::time_point deadline);
+    explicit DeadlineAlarm(Clock::time_point deadline);
     ~DeadlineAlarm();
     DeadlineAlarm(const DeadlineAlarm&) = delete;
     DeadlineAlarm& operator=(const DeadlineAlarm&) = delete;

@@ -3,9 +3,10 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstddef>
+
+#include "time_left.h"
 
 namespace label::platform {
 
@@ -24,8 +25,7 @@ void writeAll(int fd, std::string_view bytes) {
 
 bool waitWritable(int fd, Clock::time_point deadline) {
     for (;;) {
-        const auto left = std::max(std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()),
-                                   std::chrono::milliseconds::zero());
+        const auto left = timeLeft(deadline);
         pollfd watch{fd, POLLOUT, 0};
         const int ready = ::poll(&watch, 1, static_cast<int>(left.count()));
         if (ready > 0) {

@@ -14,8 +14,8 @@
 #include "posix_io.h"
 #include "posix_port_problems.h"
 #include "posix_raw_port.h"
-#include "posix_socket_port.h"
 #include "posix_terminal.h"
+#include "socket_port.h"
 
 namespace label::platform {
 namespace {

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "posix_helper_thread.h"
+#include "helper_thread.h"
 
 namespace label::platform {
 namespace {
@@ -95,12 +95,13 @@ std::optional<std::string> askPrinter(int fd, PrinterDriver driver) {
     // Let go before answering: usblp lets the device be opened once at a
     // time, and labellpt opens it again for the next menu cycle at once.
     const auto status = answerBy<std::optional<int>>(
-        [port = std::move(port)]() mutable {
-            const auto answer = statusOf(*port);
-            port.reset();
-            return answer;
-        },
-        Clock::now() + printerAnswerPatience);
+                            [port = std::move(port)]() mutable {
+                                const auto answer = statusOf(*port);
+                                port.reset();
+                                return answer;
+                            },
+                            Clock::now() + printerAnswerPatience)
+                            .answer;
     if (!status || !*status) {
         return std::nullopt;
     }

@@ -15,7 +15,7 @@
 //                most useful sign first (a printer out of paper often
 //                deselects itself too); nothing where it says all is well
 //   askPrinter(fd, driver)   the printer's words, asked on a duplicate of
-//                the descriptor on a helper thread (posix_helper_thread.h)
+//                the descriptor on a helper thread (helper_thread.h)
 //                and waited for at most printerAnswerPatience: usblp waits
 //                for the printer uninterruptibly, up to its own 5-second
 //                control timeout, which no signal can cut short. The

@@ -1,55 +1,60 @@
-#include "windows_helper_thread.h"
+#include "helper_thread.h"
 
 #include <windows.h>
 
-#include <memory>
-#include <utility>
+#include "time_left.h"
 
 namespace label::platform {
 namespace {
 
-// The work and its end, shared by the thread and the caller; whoever is last
-// frees them.
-struct Running {
-    explicit Running(std::function<void()> job) : work(std::move(job)) {}
-    Running(const Running&) = delete;
-    Running& operator=(const Running&) = delete;
-    ~Running() {
-        if (done != nullptr) {
-            CloseHandle(done);
-        }
-    }
+// Where the system gave no reason of its own.
+std::uint32_t reasonOf(DWORD error) { return error != ERROR_SUCCESS ? error : ERROR_NOT_ENOUGH_MEMORY; }
 
-    std::function<void()> work;
-    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-};
-
-DWORD WINAPI runOwned(void* shared) {
-    const std::unique_ptr<std::shared_ptr<Running>> owner(static_cast<std::shared_ptr<Running>*>(shared));
-    (*owner)->work();
-    SetEvent((*owner)->done);
+DWORD WINAPI runOwned(void* work) {
+    const std::unique_ptr<std::function<void()>> owned(static_cast<std::function<void()>*>(work));
+    (*owned)();
     return 0;
 }
 
 }  // namespace
 
-HelperOutcome runWithin(std::function<void()> work, std::chrono::milliseconds wait) {
-    const auto running = std::make_shared<Running>(std::move(work));
-    if (running->done == nullptr) {
-        return HelperOutcome::notStarted;
+struct DoneSignal::State {
+    SRWLOCK guard = SRWLOCK_INIT;
+    CONDITION_VARIABLE changed = CONDITION_VARIABLE_INIT;
+    bool raised = false;
+};
+
+DoneSignal::DoneSignal() : state_(std::make_unique<State>()) {}
+
+DoneSignal::~DoneSignal() = default;
+
+void DoneSignal::raise() {
+    AcquireSRWLockExclusive(&state_->guard);
+    state_->raised = true;
+    WakeAllConditionVariable(&state_->changed);
+    ReleaseSRWLockExclusive(&state_->guard);
+}
+
+bool DoneSignal::awaitUntil(Clock::time_point deadline) {
+    AcquireSRWLockExclusive(&state_->guard);
+    // Wakes early now and then of its own accord: the deadline decides.
+    while (!state_->raised && Clock::now() < deadline) {
+        SleepConditionVariableSRW(&state_->changed, &state_->guard, static_cast<DWORD>(timeLeft(deadline).count()), 0);
     }
-    auto* shared = new std::shared_ptr<Running>(running);
-    const HANDLE thread = CreateThread(nullptr, 0, runOwned, shared, 0, nullptr);
+    const bool raised = state_->raised;
+    ReleaseSRWLockExclusive(&state_->guard);
+    return raised;
+}
+
+std::optional<std::uint32_t> startDetached(std::function<void()> work) {
+    auto owned = std::make_unique<std::function<void()>>(std::move(work));
+    const HANDLE thread = CreateThread(nullptr, 0, runOwned, owned.get(), 0, nullptr);
     if (thread == nullptr) {
-        const DWORD error = GetLastError();
-        delete shared;
-        SetLastError(error);
-        return HelperOutcome::notStarted;
+        return reasonOf(GetLastError());
     }
+    owned.release();  // the thread's now
     CloseHandle(thread);
-    return WaitForSingleObject(running->done, static_cast<DWORD>(wait.count())) == WAIT_OBJECT_0
-               ? HelperOutcome::finished
-               : HelperOutcome::stillRunning;
+    return std::nullopt;
 }
 
 }  // namespace label::platform

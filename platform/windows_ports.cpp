@@ -10,11 +10,11 @@
 #include "bounded_port.h"
 #include "console.h"
 #include "shell_commands.h"
+#include "socket_port.h"
 #include "windows_console.h"
 #include "windows_errors.h"
 #include "windows_port_names.h"
 #include "windows_printer_queue.h"
-#include "windows_socket_port.h"
 
 namespace label::platform {
 namespace {

@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include "helper_thread.h"
 #include "port_words.h"
 #include "windows_errors.h"
-#include "windows_helper_thread.h"
 
 namespace label::platform {
 namespace {
@@ -45,7 +45,7 @@ std::vector<std::string> installedPrinters() {
     return names;
 }
 
-// What one spooler call reported, shared by its thread and the port.
+// What one spooler call reported.
 struct Call {
     DWORD error = ERROR_SUCCESS;
     Step step = Step::open;
@@ -144,11 +144,11 @@ public:
         if (!call([printer = printer_, queue](Call& call) { printer->open(queue, call); }, writePatience)) {
             return spoolerTimedOut();
         }
-        if (last_->error == ERROR_INVALID_PRINTER_NAME) {
-            return missingQueueWords(queue, last_->printers, "add the printer in Windows' printer settings first");
+        if (last_.error == ERROR_INVALID_PRINTER_NAME) {
+            return missingQueueWords(queue, last_.printers, "add the printer in Windows' printer settings first");
         }
-        if (last_->error != ERROR_SUCCESS) {
-            return describeError(last_->error);
+        if (last_.error != ERROR_SUCCESS) {
+            return describeError(last_.error);
         }
         return std::nullopt;
     }
@@ -189,17 +189,22 @@ public:
     }
 
 private:
-    // Runs `work` on a thread of its own; true if it finished within
+    // Runs `work` on a helper thread; true if it finished within
     // `patience`. A call that could not be started has failed at once.
     bool call(std::function<void(Call&)> work, milliseconds patience) {
-        last_ = std::make_shared<Call>();
-        const HelperOutcome ran = runWithin([call = last_, work = std::move(work)] { work(*call); }, patience);
-        if (ran == HelperOutcome::notStarted) {
-            const DWORD error = GetLastError();
-            last_->error = error != ERROR_SUCCESS ? error : ERROR_NOT_ENOUGH_MEMORY;
+        auto ran = answerBy<Call>(
+            [work = std::move(work)] {
+                Call call;
+                work(call);
+                return call;
+            },
+            Clock::now() + patience);
+        last_ = ran.answer ? std::move(*ran.answer) : Call{};
+        if (ran.notStarted) {
+            last_.error = *ran.notStarted;
             return true;
         }
-        hung_ = ran == HelperOutcome::stillRunning;
+        hung_ = !ran.answer;
         return !hung_;
     }
 
@@ -209,14 +214,14 @@ private:
         if (hung_) {
             return {0, false, WAIT_TIMEOUT};
         }
-        failedStep_ = last_->step;
-        const bool failed = last_->error != ERROR_SUCCESS;
-        return {last_->taken, !failed && last_->taken == offered,
-                failed ? std::optional<std::uint32_t>(last_->error) : std::nullopt};
+        failedStep_ = last_.step;
+        const bool failed = last_.error != ERROR_SUCCESS;
+        return {last_.taken, !failed && last_.taken == offered,
+                failed ? std::optional<std::uint32_t>(last_.error) : std::nullopt};
     }
 
     std::shared_ptr<Printer> printer_;
-    std::shared_ptr<Call> last_;
+    Call last_;
     bool hung_ = false;
     Step failedStep_ = Step::open;
 };

@@ -17,8 +17,8 @@
 //
 // A spooler call may wait on the printer (one set to print directly, a
 // connection to another machine), and no call can be cancelled: each runs
-// on a thread of its own that the caller waits for only within its
-// patience. A call still running then ends the port, since the printer's
+// on a helper thread (helper_thread.h) that the caller waits for only within
+// its patience. A call still running then ends the port, since the printer's
 // handle must take no second call while one is inside it; the call finishes
 // on its own, and whichever is last out lets the printer go.
 

@@ -21,7 +21,11 @@
  *
  * LABEL_DRIVER_STATUS     what the parallel printer's status lines read
  *                         (LPGETSTATUS, on the port's node as lp's major 6
- *                         shows it), 0xd8 (ready) unless given
+ *                         shows it), 0xd8 (ready) unless given; -1: the ask
+ *                         fails EIO
+ * LABEL_DRIVER_STATUS_MS  the status comes this long after it is asked for,
+ *                         as a USB printer's may, up to usblp's 5 s control
+ *                         timeout, which no signal cuts short
  * LABEL_DRIVER_FAULT_MS   the parallel printer is off line or busy until
  *                         this long after the first write
  * LABEL_DRIVER_UNPLUG_AFTER  after this many writes that took bytes the serial
@@ -64,7 +68,7 @@ static struct {
     int ready;
     enum model model;
     const char* path;
-    long fault_ms, unplug_after, status;
+    long fault_ms, unplug_after, status, status_ms;
     int inject_eintr, log;
     long first_write_ms; /* -1 until the first write */
     long writes_taken;
@@ -89,6 +93,13 @@ static long now_ms(void) {
 static int sleep_ms(long ms) {
     struct timespec t = {ms / 1000, (ms % 1000) * 1000000};
     return nanosleep(&t, NULL);
+}
+
+/* Sleeps as usblp's control transfer does, TASK_UNINTERRUPTIBLE: no signal ends it. */
+static void sleep_through_ms(long ms) {
+    struct timespec t = {ms / 1000, (ms % 1000) * 1000000};
+    while (nanosleep(&t, &t) != 0) {
+    }
 }
 
 static long number(const char* name, long fallback) {
@@ -121,6 +132,7 @@ static void prepare(void) {
     dev.path = getenv("LABEL_DRIVER_PORT");
     dev.fault_ms = number("LABEL_DRIVER_FAULT_MS", 0);
     dev.status = number("LABEL_DRIVER_STATUS", LP_PBUSY | LP_PACK | LP_PSELECD | LP_PERRORP);
+    dev.status_ms = number("LABEL_DRIVER_STATUS_MS", 0);
     dev.unplug_after = number("LABEL_DRIVER_UNPLUG_AFTER", -1);
     dev.inject_eintr = number("LABEL_DRIVER_EINTR", 0) != 0;
     const char* log = getenv("LABEL_DRIVER_LOG");
@@ -369,6 +381,10 @@ int ioctl(int fd, unsigned long request, ...) {
     va_end(arguments);
     if (slot_of(fd) >= 0 && is_parallel() && request == LPGETSTATUS) {
         note("status\n");
+        sleep_through_ms(dev.status_ms);
+        if (dev.status < 0) {
+            return fail(EIO);
+        }
         *(int*)argument = (int)dev.status;
         return 0;
     }

@@ -66,6 +66,15 @@ CASES = {
     "parallel printer off line, as it says, for good": Case("labellpt", "parallel-busy", b"1\n9\n", lambda sent: b"", 1,
                                                             6, {"FAULT_MS": 60000, "STATUS": 0xc8},
                                                             fill("printer off line"), at_least=4.5),
+    # A printer whose status cannot be read, or comes after the half second
+    # it is waited for, leaves the system's words; the run waits that half
+    # second more than the stall's, not for the answer.
+    "parallel printer off line, its status unreadable": Case("labellpt", "parallel-off-line", b"1\n9\n",
+                                                             lambda sent: b"", 1, 6, {"FAULT_MS": 60000, "STATUS": -1},
+                                                             b"Input/output error"),
+    "parallel printer out of paper, saying so too late": Case(
+        "labellpt", "parallel-busy", b"1\n9\n", lambda sent: b"", 1, 6.5,
+        {"FAULT_MS": 60000, "STATUS": 0xe0, "STATUS_MS": 3000}, b"took nothing for 5 seconds", at_least=4.5),
     # Interruptions neither end the wait nor keep it going past the bound.
     "parallel printer busy for good, every other call interrupted": Case(
         "labellpt", "parallel-busy", b"1\n9\n", lambda sent: b"", 1, 6, {"FAULT_MS": 60000, "EINTR": 1},

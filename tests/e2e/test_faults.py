@@ -96,11 +96,12 @@ def test_a_port_that_cannot_be_written_leaves_the_dialogue_unchanged(port_of, pr
     assert result.seconds < 3
 
 
-def spawn_piped(program):
-    """The program with pipes for its console, its output all kept in `log`;
-    its standard error goes to the file `errors` (pexpect would mix it in)."""
+def spawn_piped(program, command=()):
+    """The program with pipes for its console, through `command` if given, its
+    output all kept in `log`; its standard error goes to the file `errors`
+    (pexpect would mix it in)."""
     errors = tempfile.TemporaryFile()
-    child = pexpect.popen_spawn.PopenSpawn([PROGRAMS[program]], timeout=10,
+    child = pexpect.popen_spawn.PopenSpawn([*command, PROGRAMS[program]], timeout=10,
                                            preexec_fn=lambda: os.dup2(errors.fileno(), 2))
     child.errors = errors
     child.log = io.BytesIO()

@@ -2,8 +2,11 @@
 loopback addresses: every byte arrives, one connection from the first byte a port
 is handed (each menu cycle that sends for labellpt, the run for labelcom), and a printer
 that refuses, does not answer or breaks off is reported with its own words,
-standard output unchanged and no wait beyond the patience."""
+standard output unchanged and no wait beyond the patience. Names other than
+localhost come from private hosts files, and a resolver that never answers
+from a network namespace of the test's own (loopback.private_names)."""
 
+import functools
 import socket
 import time
 
@@ -18,6 +21,7 @@ from test_faults import LEAD, ends_well, said, spawn_piped, working_run
 VARIABLE = {"labellpt": "LABELLPT_PORT", "labelcom": "LABELCOM_PORT"}
 # The cycles of EVERY_CHOICE that send: leaving (9) reaches no printer.
 CYCLES = 8
+NAME = loopback.NAME
 
 
 def report(program, where, words, values=None):
@@ -112,3 +116,50 @@ def test_a_value_that_names_no_usable_port_is_said_once(tmp_path, monkeypatch, p
     lines = result.stderr.decode().splitlines()
     assert (lines[0], lines.count(lines[0]), result.returncode) == (f"{program}: " + words.decode(), 1, 1)
     assert list(tmp_path.iterdir()) == []
+
+
+@pytest.fixture
+def names(tmp_path):
+    """The command that gives a program private names (loopback.private_names)."""
+    loopback.need_private_names()
+    return functools.partial(loopback.private_names, tmp_path)
+
+
+def test_localhost_is_looked_up_and_reached(monkeypatch):
+    printer = loopback.Printer("127.0.0.1")
+    monkeypatch.setenv("LABELLPT_PORT", f"socket://localhost:{printer.server.getsockname()[1]}")
+    result = run_piped("labellpt", b"1\n9\n")
+    assert (result.stderr, result.returncode, b"".join(printer.stop())) == (b"", 0, sends(1))
+
+
+def test_a_name_whose_first_address_never_answers_is_reached_at_the_next(names, monkeypatch):
+    """The first address the name resolves to leaves the handshake unanswered
+    (its listener's queue is full); the next is tried 250 ms later."""
+    command = names(loopback.TWO_ADDRESSES)
+    with loopback.first_address_dead(command, NAME) as printer:
+        monkeypatch.setenv("LABELLPT_PORT", f"socket://{NAME}:{printer.server.getsockname()[1]}")
+        result = run_piped("labellpt", b"1\n9\n", command=command)
+    assert (result.stderr, result.returncode, b"".join(printer.stop())) == (b"", 0, sends(1))
+    assert 0.25 < result.seconds < 5, "the dead address is waited on for a moment, not for the patience"
+
+
+def test_a_name_no_one_knows_is_said_at_once(names, monkeypatch):
+    monkeypatch.setenv("LABELLPT_PORT", f"socket://{NAME}")
+    result = run_piped("labellpt", b"1\n9\n", command=names(""))
+    unknown = report("labellpt", f"socket://{NAME}:9100", "unknown host name", {"host": NAME.encode()})
+    assert (result.stderr.decode().splitlines()[0], result.returncode) == (unknown, 1)
+    assert result.seconds < 2, "at once, however loaded the machine: far below the patience"
+
+
+def test_a_resolver_that_never_answers_gives_the_menu_back_within_the_patience(names, monkeypatch):
+    monkeypatch.setenv("LABELLPT_PORT", f"socket://{NAME}")
+    child = spawn_piped("labellpt", names("", silent_resolver=True))
+    child.expect_exact(MENU["labellpt"], timeout=8)
+    start = time.monotonic()
+    child.send(b"1\n")
+    child.expect_exact(MENU["labellpt"], timeout=8)
+    assert 4.5 < time.monotonic() - start < 6
+    child.send(b"9\n")
+    assert ends_well(child, status=1)
+    unresolved = report("labellpt", f"socket://{NAME}:9100", "name did not resolve", {"host": NAME.encode()})
+    assert said(child)[0] == unresolved

@@ -98,15 +98,16 @@ class Wine:
         return finished.output, finished.status
 
     def launch(self, program: str, keys: bytes, environment: dict = None, folder: Path = None,
-               architecture: str = "x86_64") -> Run:
+               architecture: str = "x86_64", command: tuple = ()) -> Run:
         """Runs a program with `keys` as its whole input, `environment` added
-        to wine's and `folder` (the session's by default) as its working folder."""
+        to wine's and `folder` (the session's by default) as its working
+        folder, through `command` if given."""
         keys_file, output_file, errors_file = (self.folder / name for name in ("keys", "output", "errors"))
         keys_file.write_bytes(keys)
         loader = WINE64 if architecture == "x86_64" else WINE_ANY
         started = time.monotonic()
         with keys_file.open("rb") as stdin, output_file.open("wb") as stdout, errors_file.open("wb") as stderr:
-            finished = subprocess.run([loader, str(executable(program, architecture))],
+            finished = subprocess.run([*command, loader, str(executable(program, architecture))],
                                       env={**self.env, **(environment or {})}, cwd=folder or self.folder,
                                       stdin=stdin, stdout=stdout, stderr=stderr, timeout=60, check=False)
         return Run(output_file.read_bytes(), errors_file.read_bytes(), finished.returncode,

@@ -5,7 +5,7 @@ import pytest
 
 from support import loopback
 from support.expectations import fill
-from support.screens import EVERY_CHOICE_SENT
+from support.screens import EVERY_CHOICE_SENT, sends
 from test_port_choice import every_choice, folder  # noqa: F401 (a fixture)
 
 VARIABLE = {"labellpt": "LABELLPT_PORT", "labelcom": "LABELCOM_PORT"}
@@ -30,3 +30,13 @@ def test_a_closed_port_is_reported_in_the_same_words(ports, folder):
     run = ports.launch("labellpt", b"1\n9\n", {"LABELLPT_PORT": closed}, folder)
     said = f"labellpt: the printer on {closed} did not get the last command: ".encode()
     assert (run.status, run.errors.splitlines()[0]) == (1, said + fill("network printer refused", {"port": port}))
+
+
+def test_a_name_whose_first_address_never_answers_is_reached_at_the_next(ports, folder, tmp_path):
+    loopback.need_private_names()
+    command = loopback.private_names(tmp_path, loopback.TWO_ADDRESSES)
+    with loopback.first_address_dead(command, loopback.NAME) as printer:
+        value = f"socket://{loopback.NAME}:{printer.server.getsockname()[1]}"
+        run = ports.launch("labellpt", b"1\n9\n", {"LABELLPT_PORT": value}, folder, command=command)
+    assert (run.errors, run.status, b"".join(printer.stop())) == (b"", 0, sends(1))
+    assert 0.25 < run.seconds < 5

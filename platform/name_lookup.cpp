@@ -1,9 +1,9 @@
-#include "posix_name_lookup.h"
+#include "name_lookup.h"
 
 #include <string>
 #include <utility>
 
-#include "posix_helper_thread.h"
+#include "helper_thread.h"
 
 namespace label::platform {
 namespace {
@@ -19,11 +19,11 @@ Found resolve(const std::string& host, const std::string& port, int flags) {
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = flags | AI_NUMERICSERV;
     addrinfo* found = nullptr;
-    const int status = ::getaddrinfo(host.c_str(), port.c_str(), &hints, &found);
+    const int status = getaddrinfo(host.c_str(), port.c_str(), &hints, &found);
     if (status != 0) {
         return {status, nullptr};
     }
-    return {status, std::shared_ptr<addrinfo>(found, ::freeaddrinfo)};
+    return {status, std::shared_ptr<addrinfo>(found, freeaddrinfo)};
 }
 
 AddressList taken(Found found) {
@@ -41,12 +41,12 @@ AddressList lookUp(const NetworkAddress& address, Clock::time_point deadline) {
     if (numeric.status != EAI_NONAME) {
         return taken(std::move(numeric));
     }
-    std::optional<Found> found =
-        answerBy<Found>([host = address.host, port] { return resolve(host, port, 0); }, deadline);
-    if (!found) {
+    std::optional<Found> named =
+        answerBy<Found>([host = address.host, port] { return resolve(host, port, 0); }, deadline).answer;
+    if (!named) {
         return {nullptr, NetworkFault::nameTimedOut};
     }
-    return taken(std::move(*found));
+    return taken(std::move(*named));
 }
 
 }  // namespace label::platform
