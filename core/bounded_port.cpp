@@ -48,13 +48,13 @@ void BoundedPort::note(const RawOutcome& outcome) {
     if (outcome.failure) {
         ended_ = true;
         problem_ = raw_->printerSays().value_or(raw_->describe(*outcome.failure));
-        trace_->shortfall(true, problem_);
+        trace_->shortfall(Shortfall::ended, problem_);
         return;
     }
     const bool wasStalled = std::exchange(stalled_, !outcome.complete);
     if (stalled_ && !wasStalled) {
         problem_ = raw_->printerSays().value_or(portTimedOut());
-        trace_->shortfall(false, problem_);
+        trace_->shortfall(Shortfall::stalled, problem_);
     }
 }
 

@@ -61,16 +61,17 @@ std::string escapedBytes(std::string_view bytes) {
     constexpr std::string_view hex = "0123456789abcdef";
     constexpr unsigned nibble = 4;
     constexpr unsigned low = 0xf;
+    constexpr unsigned lastAscii = 0x7f;
     std::string shown;
     for (const char byte : bytes) {
-        const auto code = static_cast<unsigned char>(byte);
+        const unsigned code = static_cast<unsigned char>(byte);
         if (byte == '\r') {
             shown += "\\r";
         } else if (byte == '\n') {
             shown += "\\n";
         } else if (byte == '\\' || byte == '"') {
             shown += {'\\', byte};
-        } else if (isControl(byte) || code > 0x7f) {
+        } else if (isControl(byte) || code > lastAscii) {
             shown += {'\\', 'x', hex[code >> nibble], hex[code & low]};
         } else {
             shown += byte;
@@ -123,9 +124,9 @@ std::optional<std::string> FileTrace::askPrinter(RawPort& port) {
     return says;
 }
 
-void FileTrace::shortfall(bool ended, const std::string& told) {
-    std::string event = ended ? "shortfall: the port ends until it is opened again"
-                              : "shortfall: the port is stalled until a write goes through whole";
+void FileTrace::shortfall(Shortfall left, const std::string& told) {
+    std::string event = left == Shortfall::ended ? "shortfall: the port ends until it is opened again"
+                                                 : "shortfall: the port is stalled until a write goes through whole";
     line(told.empty() ? event : event + "; the operator is told: " + escapedBytes(told));
 }
 

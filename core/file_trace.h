@@ -66,7 +66,7 @@ public:
     RawOutcome write(RawPort& port, std::string_view bytes, std::chrono::milliseconds patience) override;
     RawOutcome drain(RawPort& port, std::chrono::milliseconds patience) override;
     std::optional<std::string> askPrinter(RawPort& port) override;
-    void shortfall(bool ended, const std::string& told) override;
+    void shortfall(Shortfall left, const std::string& told) override;
 
 private:
     [[nodiscard]] std::string since(Clock::time_point began) const;

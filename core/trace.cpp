@@ -16,7 +16,7 @@ RawOutcome Trace::drain(RawPort& port, std::chrono::milliseconds patience) { ret
 
 std::optional<std::string> Trace::askPrinter(RawPort& port) { return port.printerSays(); }
 
-void Trace::shortfall(bool /*ended*/, const std::string& /*told*/) {}
+void Trace::shortfall(Shortfall /*left*/, const std::string& /*told*/) {}
 
 Trace& noTrace() {
     static Trace none;

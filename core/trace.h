@@ -27,6 +27,9 @@ struct PortOpening;
 struct RawOutcome;
 class RawPort;
 
+// What a shortfall leaves of a port (bounded_port.h).
+enum class Shortfall { stalled, ended };
+
 class Trace {
 public:
     Trace() = default;
@@ -38,7 +41,7 @@ public:
     virtual RawOutcome write(RawPort& port, std::string_view bytes, std::chrono::milliseconds patience);
     virtual RawOutcome drain(RawPort& port, std::chrono::milliseconds patience);
     virtual std::optional<std::string> askPrinter(RawPort& port);
-    virtual void shortfall(bool ended, const std::string& told);
+    virtual void shortfall(Shortfall left, const std::string& told);
 };
 
 // The trace of a run that has none.
