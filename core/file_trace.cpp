@@ -119,8 +119,8 @@ RawOutcome FileTrace::drain(RawPort& port, std::chrono::milliseconds patience) {
 std::optional<std::string> FileTrace::askPrinter(RawPort& port) {
     const Clock::time_point began = now_();
     std::optional<std::string> says = port.printerSays();
-    line("ask the printer: " + (says ? "it says " + quoted(*says) : std::string("nothing to say")) + " in " +
-         since(began) + " ms");
+    line("ask the printer in " + since(began) +
+         " ms: " + (says ? "it says " + quoted(*says) : std::string("nothing (all is well, or it cannot be asked)")));
     return says;
 }
 

@@ -39,7 +39,7 @@ def test_a_stalled_session_is_traced_event_by_event(port_of, tmp_path, program):
         f"T start {program} {VERSION} on {' '.join(os.uname()[index] for index in (0, 2, 4))}",
         f"T open {program.upper()}_PORT unset, so the default: device {port.path}: opened in T ms",
         f'T write "{label}" within 5000 ms: took 0 of 3 in T ms: out of patience',
-        "T ask the printer: nothing to say in T ms",
+        "T ask the printer in T ms: nothing (all is well, or it cannot be asked)",
         "T shortfall: the port is stalled until a write goes through whole; the operator is told: "
         + ENTRIES["port stalled"].decode(),
         f'T write "{label}" within 100 ms: took 0 of 3 in T ms: out of patience'])

@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
         Session{"stalled port", 1, true, SIZE_MAX,
                 std::string(opened) +
                     "     6.000 write \"U\\r\\n\" within 5000 ms: took 1 of 3 in 1.000 ms: out of patience\n"
-                    "     9.000 ask the printer: nothing to say in 1.000 ms\n"
+                    "     9.000 ask the printer in 1.000 ms: nothing (all is well, or it cannot be asked)\n"
                     "    10.000 shortfall: the port is stalled until a write goes through whole; the operator is "
                     "told: " +
                     expected("port stalled") +
