@@ -5,8 +5,9 @@
 
 namespace label {
 
-BoundedPort::BoundedPort(PortOpening opening)
+BoundedPort::BoundedPort(PortOpening opening, Trace& trace)
     : raw_(std::move(opening.port)),
+      trace_(&trace),
       name_(std::move(opening.name)),
       problem_(std::move(opening.problem)),
       ended_(raw_ == nullptr) {}
@@ -47,11 +48,13 @@ void BoundedPort::note(const RawOutcome& outcome) {
     if (outcome.failure) {
         ended_ = true;
         problem_ = raw_->printerSays().value_or(raw_->describe(*outcome.failure));
+        trace_->shortfall(Shortfall::ended, problem_);
         return;
     }
     const bool wasStalled = std::exchange(stalled_, !outcome.complete);
     if (stalled_ && !wasStalled) {
         problem_ = raw_->printerSays().value_or(portTimedOut());
+        trace_->shortfall(Shortfall::stalled, problem_);
     }
 }
 

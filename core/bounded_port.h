@@ -26,7 +26,8 @@
 //              it and it says more than "all is well"; else the system's,
 //              or portTimedOut. The printer is asked once per shortfall:
 //              when a hard error ends the port, or when it stalls, not again
-//              at each retry while it stays stalled.
+//              at each retry while it stays stalled. Each such shortfall is
+//              traced (trace.h) with those words.
 
 #include <chrono>
 #include <memory>
@@ -50,7 +51,7 @@ inline constexpr std::chrono::milliseconds stalledPatience{100};
 class BoundedPort {
 public:
     BoundedPort() = default;
-    explicit BoundedPort(PortOpening opening);
+    explicit BoundedPort(PortOpening opening, Trace& trace = noTrace());
 
     // Hands bytes to the port; returns how many it took.
     std::size_t write(std::string_view bytes);
@@ -65,6 +66,7 @@ private:
     void note(const RawOutcome& outcome);
 
     std::unique_ptr<RawPort> raw_;
+    Trace* trace_ = &noTrace();
     std::string name_;
     std::string problem_;
     bool stalled_ = false;

@@ -13,12 +13,13 @@ namespace label {
 namespace {
 
 // A port that is reached at its first byte. Until then it holds only how to
-// reach it; one that could not be reached takes nothing, and says why.
+// reach it; one that could not be reached takes nothing, and says why. Every
+// call on the port it reached is traced.
 class FirstBytePort final : public RawPort {
 public:
     using Reach = std::function<PortOpening()>;
 
-    explicit FirstBytePort(Reach reach) : reach_(std::move(reach)) {}
+    FirstBytePort(Reach reach, Trace& trace) : reach_(std::move(reach)), trace_(trace) {}
 
     RawOutcome write(std::string_view bytes, std::chrono::milliseconds patience) override {
         const auto deadline = Clock::now() + patience;
@@ -26,11 +27,11 @@ public:
             return {0, false, unreachable};
         }
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        return port_->write(bytes, std::max(left, stalledPatience));
+        return trace_.write(*port_, bytes, std::max(left, stalledPatience));
     }
 
     RawOutcome drain(std::chrono::milliseconds patience) override {
-        return port_ == nullptr ? RawOutcome{} : port_->drain(patience);
+        return port_ == nullptr ? RawOutcome{} : trace_.drain(*port_, patience);
     }
 
     [[nodiscard]] std::string describe(std::uint32_t error) const override {
@@ -38,7 +39,7 @@ public:
     }
 
     [[nodiscard]] std::optional<std::string> printerSays() override {
-        return port_ == nullptr ? std::nullopt : port_->printerSays();
+        return port_ == nullptr ? std::nullopt : trace_.askPrinter(*port_);
     }
 
 private:
@@ -56,6 +57,7 @@ private:
     }
 
     Reach reach_;
+    Trace& trace_;
     std::unique_ptr<RawPort> port_;
     std::string problem_;
 };
@@ -107,7 +109,7 @@ ChosenPort choosePort(PortKind kind, const char* value, PortSystem& system) {
 
 PortOpening Ports::open(PortKind kind) {
     const ChosenPort& port = chosen(kind);
-    return {std::make_unique<FirstBytePort>([this, kind, &port] { return reach(kind, port); }), port.shown, {}};
+    return {std::make_unique<FirstBytePort>([this, kind, &port] { return reach(kind, port); }, trace_), port.shown, {}};
 }
 
 void Ports::prepareSerialLine() {
@@ -142,8 +144,12 @@ const ChosenPort& Ports::chosen(PortKind kind) {
     return *port;
 }
 
-// A refused port has been said: its lost lines are counted, not said again.
 PortOpening Ports::reach(PortKind kind, const ChosenPort& port) {
+    return trace_.reach(kind, port, [this, kind, &port] { return openChosen(kind, port); });
+}
+
+// A refused port has been said: its lost lines are counted, not said again.
+PortOpening Ports::openChosen(PortKind kind, const ChosenPort& port) {
     switch (port.value.way) {
     case PortWay::device:
         return system_.openDevice(kind, port.device);

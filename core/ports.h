@@ -17,6 +17,7 @@
 //     prepareSerialLine()   the serial line set as the operators' "mode
 //               com1:96,N,8,1" sets it; what went wrong, or that a network
 //               port or a queue has no line settings, is one line
+//     trace()   where each opening and each call on a port is traced
 
 #include <optional>
 #include <string>
@@ -36,18 +37,22 @@ ChosenPort choosePort(PortKind kind, const char* value, PortSystem& system);
 
 class Ports final : public PortOpener {
 public:
-    Ports(PortSystem& system, ConsoleOutput& errors) : system_(system), errors_(errors) {}
+    Ports(PortSystem& system, ConsoleOutput& errors, Trace& trace = noTrace())
+        : system_(system), errors_(errors), trace_(trace) {}
 
     PortOpening open(PortKind kind) override;
+    Trace& trace() override { return trace_; }
     void prepareSerialLine();
 
 private:
     const ChosenPort& chosen(PortKind kind);
     PortOpening reach(PortKind kind, const ChosenPort& port);
+    PortOpening openChosen(PortKind kind, const ChosenPort& port);
     void say(PortKind kind, const std::string& words);
 
     PortSystem& system_;
     ConsoleOutput& errors_;
+    Trace& trace_;
     std::optional<ChosenPort> serial_;
     std::optional<ChosenPort> parallel_;
 };

@@ -11,7 +11,7 @@ PrinterChannel::~PrinterChannel() { close(); }
 
 void PrinterChannel::open(PortKind kind) {
     close();
-    port_ = BoundedPort(ports_.open(kind));
+    port_ = BoundedPort(ports_.open(kind), ports_.trace());
     failed_ = !port_.isOpen();
 }
 

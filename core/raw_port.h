@@ -7,7 +7,8 @@
 //                patience it is handed (bounded_port.h holds the rule), and
 //                the system's words for its errors
 //   PortOpening  a port as the operator knows it: opened, or why not
-//   PortOpener   opens the port of a kind; the channel's only way to one
+//   PortOpener   opens the port of a kind; the channel's only way to one,
+//                and where the events of its ports are traced (trace.h)
 
 #include <chrono>
 #include <cstdint>
@@ -17,6 +18,7 @@
 #include <string_view>
 
 #include "port_kinds.h"
+#include "trace.h"
 
 namespace label {
 
@@ -60,6 +62,7 @@ class PortOpener {
 public:
     virtual ~PortOpener() = default;
     virtual PortOpening open(PortKind kind) = 0;
+    virtual Trace& trace() { return noTrace(); }
 };
 
 }  // namespace label

@@ -2,7 +2,7 @@
 #include "system.h"
 
 int main() {
-    label::platform::System system;
+    label::platform::System system(label::PortKind::parallel);
     label::Console console(system.input(), system.output(), system.shell(), system.errors());
     const int status = label::runParallelProgram(console, system.ports());
     console.flush();

@@ -11,7 +11,7 @@
 // terminal port is held by this program alone while it is open, and gets raw
 // output so that it receives exactly the bytes sent; both are undone when it
 // is let go (posix_terminal.h, posix_raw_port.h). A printer on the network
-// has a port of its own (posix_socket_port.h).
+// has a port of its own (socket_port.h).
 
 #include "port_system.h"
 

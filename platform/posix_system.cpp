@@ -4,19 +4,28 @@
 #include "posix_console.h"
 #include "posix_ports.h"
 #include "system.h"
+#include "trace_file.h"
 
 namespace label::platform {
 
 struct System::Parts {
+    explicit Parts(PortKind program) : trace(startTrace(program, errors, traceSystem())) {}
+
     StandardInput input;
     StandardOutput output{STDOUT_FILENO};
     StandardOutput errors{STDERR_FILENO};
+    std::unique_ptr<Trace> trace;
     PosixPorts system;
-    Ports ports{system, errors};
+    Ports ports{system, errors, *trace};
     PosixShell shell{[this] { ports.prepareSerialLine(); }};
 };
 
-System::System() : parts_(std::make_unique<Parts>()) { prepareProcess(); }
+// The standard descriptors are open before the trace's file is, so that it
+// can never be handed descriptor 1 or 2.
+System::System(PortKind program) {
+    prepareProcess();
+    parts_ = std::make_unique<Parts>(program);
+}
 
 System::~System() = default;
 

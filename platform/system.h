@@ -9,7 +9,8 @@
 // to: the console's mode changed for a single key is put back by the wait
 // itself, on every way out; a terminal port's raw output and its hold are
 // undone when the port is let go; the serial preparation's line settings
-// stay, as the mode command's do.
+// stay, as the mode command's do. LABEL_TRACE, when set, traces the ports
+// of the run (file_trace.h) from the moment the System is made.
 
 #include <memory>
 
@@ -20,7 +21,8 @@ namespace label::platform {
 
 class System {
 public:
-    System();
+    // The program made for `program`'s kind of port.
+    explicit System(PortKind program);
     ~System();
     System(const System&) = delete;
     System& operator=(const System&) = delete;

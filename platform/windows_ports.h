@@ -8,7 +8,7 @@
 // in for one is written at its end. Every write is given the patience that
 // the bounded port (bounded_port.h) hands it: one the port has not finished
 // in time is cancelled, and what the system reports taken counts, even from a
-// write that failed. A printer on the network (windows_socket_port.h) and a
+// write that failed. A printer on the network (socket_port.h) and a
 // printer queue (windows_printer_queue.h) have ports of their own.
 
 #include "port_system.h"

@@ -1,20 +1,24 @@
 #include "ports.h"
 #include "system.h"
+#include "trace_file.h"
 #include "windows_console.h"
 #include "windows_ports.h"
 
 namespace label::platform {
 
 struct System::Parts {
+    explicit Parts(PortKind program) : trace(startTrace(program, errors, traceSystem())) {}
+
     StandardInput input;
     StandardOutput output{stdout};
     StandardOutput errors{stderr};
+    std::unique_ptr<Trace> trace;
     WindowsPorts system;
-    Ports ports{system, errors};
+    Ports ports{system, errors, *trace};
     CommandInterpreter shell{[this] { ports.prepareSerialLine(); }};
 };
 
-System::System() : parts_(std::make_unique<Parts>()) { catchInterrupts(true); }
+System::System(PortKind program) : parts_(std::make_unique<Parts>(program)) { catchInterrupts(true); }
 
 System::~System() { catchInterrupts(false); }
 

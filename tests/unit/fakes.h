@@ -14,6 +14,7 @@
 
 #include "console.h"
 #include "port_kinds.h"
+#include "port_system.h"
 #include "printer_channel.h"
 
 namespace label::testing {
@@ -95,6 +96,22 @@ private:
     };
 
     std::map<PortKind, Port> ports;
+};
+
+// A system whose devices are the recording ports: "/dev/lpt" unless a value
+// names another.
+class RecordingSystem final : public PortSystem {
+public:
+    Device defaultDevice(PortKind /*kind*/) override { return {"/dev/lpt", "lpt1:", false}; }
+    Reading<Device> readDevice(PortKind /*kind*/, std::string_view value) override {
+        return Device{std::string(value), std::string(value), true};
+    }
+    Reading<std::string> readQueue(PortKind /*kind*/, std::string_view name) override { return std::string(name); }
+    PortOpening openDevice(PortKind kind, const Device& /*device*/) override { return ports.open(kind); }
+    PortOpening openNetwork(const NetworkAddress& /*address*/) override { return ports.open(PortKind::serial); }
+    PortOpening openQueue(PortKind kind, const std::string& /*queue*/) override { return ports.open(kind); }
+    std::string prepareLine(const Device& /*device*/) override { return {}; }
+    RecordingPorts ports;
 };
 
 // A console wired to a script and a transcript.

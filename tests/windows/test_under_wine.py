@@ -1,11 +1,13 @@
 """The Windows executables: what they import, and scripted runs under wine
 held against the piped POSIX runs' texts and port bytes."""
 
+import re
 import subprocess
 
 import pytest
 
 from conftest import ARCHITECTURES, executable, on_windows_console
+from support.expectations import ENTRIES, fill
 from support.screens import (BANNER, CLEAR, EVERY_CHOICE, EVERY_CHOICE_SENT, LEAVING, PAGE_MODE, PAUSE,
                              every_choice_dialogue)
 
@@ -63,3 +65,18 @@ def test_port_that_refuses_writes_leaves_the_dialogue_unchanged(ports, program, 
 def test_page_mode_goes_out_at_the_close(ports):
     ports.run("labelcom", b"2\n7\n9\n")
     assert ports.received("com1") == PAGE_MODE
+
+
+def test_a_trace_is_written_and_never_into_a_port(ports):
+    trace = ports.folder / "trace.txt"
+    trace.unlink(missing_ok=True)
+    untraced = ports.launch("labellpt", b"1\n9\n")
+    traced = ports.launch("labellpt", b"1\n9\n", {"LABEL_TRACE": "trace.txt"})
+    events = [line.split()[1] for line in trace.read_text().splitlines()]
+    assert (traced.output, traced.errors, events) == (untraced.output, untraced.errors, ["start", "open", "write",
+                                                                                        "drain"])
+    assert re.match(r" +\d+\.\d{3} start labellpt [\d.]+ on .*Windows", trace.read_text())
+    refused = ports.launch("labellpt", b"1\n9\n", {"LABEL_TRACE": "COM10"})
+    said = fill("trace not written", {"program": b"labellpt", "path": b"COM10",
+                                      "reason": ENTRIES["trace into a device"]})
+    assert (refused.output, refused.errors, ports.received("com10")) == (untraced.output, said + b"\r\n", b"")
