@@ -1,4 +1,4 @@
-#include "posix_ports.h"
+#include "system_ports.h"
 
 #include <fcntl.h>
 #include <termios.h>
@@ -93,29 +93,29 @@ PortOpening openDevicePath(PortKind kind, std::string path) {
 
 }  // namespace
 
-Device PosixPorts::defaultDevice(PortKind kind) {
+Device SystemPorts::defaultDevice(PortKind kind) {
     const std::string path(byKind(kind, serialPath, parallelPath));
     return {path, path, false};
 }
 
-Reading<Device> PosixPorts::readDevice(PortKind /*kind*/, std::string_view value) {
+Reading<Device> SystemPorts::readDevice(PortKind /*kind*/, std::string_view value) {
     return Device{std::string(value), std::string(value), true};
 }
 
-Reading<std::string> PosixPorts::readQueue(PortKind kind, std::string_view /*name*/) {
+Reading<std::string> SystemPorts::readQueue(PortKind kind, std::string_view /*name*/) {
     return Refusal{queueRefusal(kind)};
 }
 
-PortOpening PosixPorts::openDevice(PortKind kind, const Device& device) { return openDevicePath(kind, device.path); }
+PortOpening SystemPorts::openDevice(PortKind kind, const Device& device) { return openDevicePath(kind, device.path); }
 
-PortOpening PosixPorts::openNetwork(const NetworkAddress& address) { return openSocketPort(address); }
+PortOpening SystemPorts::openNetwork(const NetworkAddress& address) { return openSocketPort(address); }
 
 // Never reached: every queue is refused when it is read.
-PortOpening PosixPorts::openQueue(PortKind kind, const std::string& queue) {
+PortOpening SystemPorts::openQueue(PortKind kind, const std::string& queue) {
     return {nullptr, std::string(printerScheme) + queue, queueRefusal(kind)};
 }
 
-std::string PosixPorts::prepareLine(const Device& device) {
+std::string SystemPorts::prepareLine(const Device& device) {
     const int fd = openPortPath(device.path);
     if (fd < 0) {
         return std::strerror(errno);

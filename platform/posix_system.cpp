@@ -2,8 +2,8 @@
 
 #include "ports.h"
 #include "posix_console.h"
-#include "posix_ports.h"
 #include "system.h"
+#include "system_ports.h"
 #include "trace_file.h"
 
 namespace label::platform {
@@ -15,7 +15,7 @@ struct System::Parts {
     StandardOutput output{STDOUT_FILENO};
     StandardOutput errors{STDERR_FILENO};
     std::unique_ptr<Trace> trace;
-    PosixPorts system;
+    SystemPorts system;
     Ports ports{system, errors, *trace};
     PosixShell shell{[this] { ports.prepareSerialLine(); }};
 };

@@ -4,7 +4,7 @@
 // input and output in the C library's text mode. "cls" and "pause" go to the
 // command interpreter, after what the core already wrote is on the console;
 // the serial port's preparation is handed to the core, which runs "mode" for
-// the port chosen (windows_ports.h); any other command line does nothing.
+// the port chosen (system_ports.h); any other command line does nothing.
 //
 // Ctrl-C and Ctrl-Break end keyboard input instead of killing the process,
 // so the run ends the ordinary way and a command still pending reaches the

@@ -1,4 +1,4 @@
-#include "windows_ports.h"
+#include "system_ports.h"
 
 #include <windows.h>
 
@@ -162,22 +162,22 @@ PortOpening openPort(const Device& device, PortKind kind) {
 
 }  // namespace
 
-Device WindowsPorts::defaultDevice(PortKind kind) { return platform::defaultDevice(kind); }
+Device SystemPorts::defaultDevice(PortKind kind) { return platform::defaultDevice(kind); }
 
-Reading<Device> WindowsPorts::readDevice(PortKind /*kind*/, std::string_view value) { return readDeviceName(value); }
+Reading<Device> SystemPorts::readDevice(PortKind /*kind*/, std::string_view value) { return readDeviceName(value); }
 
 // The spooler alone knows which names it has.
-Reading<std::string> WindowsPorts::readQueue(PortKind /*kind*/, std::string_view name) { return std::string(name); }
+Reading<std::string> SystemPorts::readQueue(PortKind /*kind*/, std::string_view name) { return std::string(name); }
 
-PortOpening WindowsPorts::openDevice(PortKind kind, const Device& device) { return openPort(device, kind); }
+PortOpening SystemPorts::openDevice(PortKind kind, const Device& device) { return openPort(device, kind); }
 
-PortOpening WindowsPorts::openNetwork(const NetworkAddress& address) { return openSocketPort(address); }
+PortOpening SystemPorts::openNetwork(const NetworkAddress& address) { return openSocketPort(address); }
 
-PortOpening WindowsPorts::openQueue(PortKind kind, const std::string& queue) {
+PortOpening SystemPorts::openQueue(PortKind kind, const std::string& queue) {
     return openPrinterQueue(queue, std::string(printerScheme) + queue, portKind(kind).program);
 }
 
-std::string WindowsPorts::prepareLine(const Device& device) {
+std::string SystemPorts::prepareLine(const Device& device) {
     if (!device.chosen) {
         runInInterpreter(std::string(shell_commands::prepareSerialPort));
         return {};

@@ -1,8 +1,8 @@
 #include "ports.h"
 #include "system.h"
+#include "system_ports.h"
 #include "trace_file.h"
 #include "windows_console.h"
-#include "windows_ports.h"
 
 namespace label::platform {
 
@@ -13,7 +13,7 @@ struct System::Parts {
     StandardOutput output{stdout};
     StandardOutput errors{stderr};
     std::unique_ptr<Trace> trace;
-    WindowsPorts system;
+    SystemPorts system;
     Ports ports{system, errors, *trace};
     CommandInterpreter shell{[this] { ports.prepareSerialLine(); }};
 };
