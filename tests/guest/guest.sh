@@ -77,7 +77,9 @@ feed() {  # feed STEPS OUT START: keys for the program, and what happens between
 
 for case in /share/cases/*; do
   name=${case##*/} out=/share/results/${case##*/}
-  mkdir -p "$out" && : >/tmp/gadget && : >"$out/timings"
+  # The steps may wait for a menu before the program's output is redirected:
+  # a missing file would end that wait at once.
+  mkdir -p "$out" && : >/tmp/gadget && : >"$out/timings" && : >"$out/stdout"
   for port in com1 lpt1 lpt2; do : >/tmp/$port; done
   say "case $name"
   [ -f "$case/setup" ] && eval "$(cat "$case/setup")" >/dev/console 2>&1

@@ -61,14 +61,22 @@ def menu_after(keys, count):
     return [("keys", keys), ("menu", count)]
 
 
-# labellpt opens the port for a cycle before its menu: the cycle shown while
-# the printer was away loses its line, the one after reaches the printer.
+# labellpt reaches the printer at a choice's first byte and lets it go before
+# the next menu: a choice made while the printer is away loses its line, and
+# a printer plugged in again while the menu waits gets the next choice whole.
+# The sleep lets the reader take choice 1's line before the gadget goes.
 UNPLUG_STEPS = [*menu_after(b"1\n", 2), ("do", "sleep 1; unplug"), *menu_after(b"2\n", 3), ("do", "plug; reader_on"),
                 *menu_after(b"6\n", 4), *menu_after(b"5\n", 5), ("keys", b"9\n")]
-STALL_STEPS = [*menu_after(b"1\n", 2), *menu_after(b"2\n", 3), ("do", "reader_on"), *menu_after(b"6\n", 4),
-               *menu_after(b"5\n", 5), ("keys", b"9\n")]
-PAPER_OUT_STEPS = [*menu_after(b"1\n", 2), ("do", "printer_status 0x08; reader_on"), *menu_after(b"2\n", 3),
-                   ("keys", b"9\n")]
+REPLUG_STEPS = [*menu_after(b"1\n", 2), ("do", "sleep 1; unplug; plug; reader_on"), ("keys", EVERY_CHOICE[2:])]
+# The first key waits for the first menu: each choice, within which the
+# printer is reached, is timed from its own menu, and the first menu, which
+# waits on no printer, from the start.
+STALL_STEPS = [("menu", 1), *menu_after(b"1\n", 2), *menu_after(b"2\n", 3), ("do", "reader_on"),
+               *menu_after(b"6\n", 4), *menu_after(b"5\n", 5), ("keys", b"9\n")]
+PAPER_OUT_STEPS = [("menu", 1), *menu_after(b"1\n", 2), ("do", "printer_status 0x08; reader_on"),
+                   *menu_after(b"2\n", 3), ("keys", b"9\n")]
+USBLP_MISSING = b"/dev/usb/lp0 does not exist; printer ports here: /dev/lp0 (LABELLPT_PORT=/dev/lp0 labellpt)\n"
+NO_UART = b"labelcom: mode com1: /dev/ttyS2: Input/output error\n"
 HELD = [*menu_after(b"2\n" + EVERY_CHOICE[:-2], 9), ("keys", b"9\n")]
 CASES = {
     "usblp, every choice": Case("labellpt", "/dev/usb/lp0", [("keys", EVERY_CHOICE)], "/tmp/gadget"),
@@ -79,7 +87,9 @@ CASES = {
                                           within=6, says=fill("printer out of paper"),
                                           setup="unplug; plug; printer_status 0x28"),
     "usblp unplugged between choices": Case("labellpt", "/dev/usb/lp0", UNPLUG_STEPS, "/tmp/gadget",
-                                            sends(1) + sends(5), (2, 5), says=b"No such device"),
+                                            sends(1) + sends(6) + sends(5), (1, 5), says=USBLP_MISSING),
+    "usblp unplugged and plugged in again while the menu waits": Case("labellpt", "/dev/usb/lp0", REPLUG_STEPS,
+                                                                      "/tmp/gadget"),
     "lp on the parallel port, every choice": Case("labellpt", "/dev/lp0", [("keys", EVERY_CHOICE)], "lp"),
     **{f"{line} prepared by answer 1, every choice": Case(
         "labelcom", f"/dev/{line}", [("keys", b"1\n" + EVERY_CHOICE)], line, settings=f"/dev/{line}",
@@ -88,7 +98,7 @@ CASES = {
     "ttyS1 held by XOFF": Case("labelcom", "/dev/ttyS1", HELD, "ttyS1", b"", (8, 8), within=12,
                                setup="xon_line /dev/ttyS1; hold ttyS1"),
     "ttyS2, a serial port without hardware": Case("labelcom", "/dev/ttyS2", [("keys", b"1\n1\n9\n")], "", b"",
-                                                  (1, 1), says=b"mode com1: /dev/ttyS2: Input/output error\n"),
+                                                  (1, 1), says=NO_UART),
     "32-bit labellpt, every choice": Case("labellpt", "LPT1", [("keys", EVERY_CHOICE)], "/tmp/lpt1"),
     "32-bit labelcom, answer 1 and every choice": Case("labelcom", "COM1", [("keys", b"1\n" + EVERY_CHOICE)],
                                                        "/tmp/com1"),
