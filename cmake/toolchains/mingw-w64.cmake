@@ -4,8 +4,10 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR "${LABEL_MINGW_PROCESSOR}")
 
-# The win32 thread variant: the programs start no threads, and it needs no
-# threads DLL.
+# The win32 thread variant, which needs no threads DLL. The programs do start
+# threads (the helpers that bound a name lookup and each spooler call,
+# platform/windows_helper_thread.cpp), but with the system's CreateThread,
+# not std::thread, so they need no C++ thread library.
 set(CMAKE_CXX_COMPILER "${LABEL_MINGW_TRIPLET}-g++-win32")
 
 set(CMAKE_FIND_ROOT_PATH "/usr/${LABEL_MINGW_TRIPLET}")
