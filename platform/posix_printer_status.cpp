@@ -93,7 +93,7 @@ std::optional<std::string> askPrinter(int fd, PrinterDriver driver) {
         return std::nullopt;
     }
     // Let go before answering: usblp lets the device be opened once at a
-    // time, and labellpt opens it again for the next menu cycle at once.
+    // time, and labellpt may reach it again at once, at the next choice.
     const auto status = answerBy<std::optional<int>>(
                             [port = std::move(port)]() mutable {
                                 const auto answer = statusOf(*port);
