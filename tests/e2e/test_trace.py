@@ -35,15 +35,19 @@ def test_a_stalled_session_is_traced_event_by_event(port_of, tmp_path, program):
     assert run(program, LEAD[program] + b"1\n9\n", LABEL_TRACE=str(trace)).returncode == 1
     os.close(reader)
     label = sends(1).decode().replace("\r", "\\r").replace("\n", "\\n")
-    assert (stat.S_IMODE(trace.stat().st_mode), events(trace)) == (0o600, [
+    # The first write has what is left of the patience once its port is reached.
+    lines = events(trace)
+    left = int(re.search(r"within (\d+) ms", lines[2]).group(1))
+    assert 4900 <= left <= 5000
+    assert (stat.S_IMODE(trace.stat().st_mode), lines) == (0o600, [
         f"T start {program} {VERSION} on {' '.join(os.uname()[index] for index in (0, 2, 4))}",
         f"T open {program.upper()}_PORT unset, so the default: device {port.path}: opened in T ms",
-        f'T write "{label}" within 5000 ms: took 0 of 3 in T ms: out of patience',
+        f'T write "{label}" within {left} ms: took 0 of 3 in T ms: out of patience',
         "T ask the printer in T ms: nothing (all is well, or it cannot be asked)",
         "T shortfall: the port is stalled until a write goes through whole; the operator is told: "
         + ENTRIES["port stalled"].decode(),
         f'T write "{label}" within 100 ms: took 0 of 3 in T ms: out of patience'])
-    assert 4900 <= int(re.search(r"5000 ms: took 0 of 3 in (\d+)", trace.read_text()).group(1)) < 6000
+    assert 4900 <= int(re.search(r"within \d+ ms: took 0 of 3 in (\d+)", trace.read_text()).group(1)) < 6000
 
 
 def test_a_trace_is_added_to_at_each_run(lpt1, tmp_path):
