@@ -10,7 +10,6 @@ here is what that guest cannot show."""
 
 import os
 import signal
-import subprocess
 import time
 from concurrent.futures import ThreadPoolExecutor
 from dataclasses import dataclass, field
@@ -19,7 +18,7 @@ import pexpect
 import pytest
 
 from support.expectations import fill
-from support.programs import DRIVER_MODELS, DYNAMIC, PROGRAMS
+from support.programs import DRIVER_MODELS, DYNAMIC, PROGRAMS, run_timed
 from support.screens import EVERY_CHOICE
 
 PORT_VARIABLE = {"labellpt": "LABELLPT_PORT", "labelcom": "LABELCOM_PORT"}
@@ -94,23 +93,16 @@ CASES = {
 }
 
 
-def timed_run(argv, keys, environment):
-    start = time.monotonic()
-    result = subprocess.run(argv, input=keys, capture_output=True, timeout=20, check=False, env=environment)
-    result.seconds = time.monotonic() - start
-    return result
-
-
 def run_case(case, folder):
     """The case's keys with a file for the port, then against the model:
     both runs, what each port got, and the model's log."""
     working_port, port, log = folder / "working", folder / "port", folder / "log"
     working_port.write_bytes(b"")
     port.write_bytes(b"")
-    working = timed_run([PROGRAMS[case.program]], case.keys,
-                        {**os.environ, PORT_VARIABLE[case.program]: str(working_port)})
-    result = timed_run([DYNAMIC[case.program]], case.keys,
-                       model_environment(case.program, port, log, case.model, case.settings))
+    working = run_timed([PROGRAMS[case.program]], case.keys,
+                        env={**os.environ, PORT_VARIABLE[case.program]: str(working_port)})
+    result = run_timed([DYNAMIC[case.program]], case.keys,
+                       env=model_environment(case.program, port, log, case.model, case.settings))
     return working, working_port.read_bytes(), result, port, log.read_text().splitlines()
 
 
