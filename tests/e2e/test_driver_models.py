@@ -10,7 +10,6 @@ here is what that guest cannot show."""
 
 import os
 import signal
-import time
 from concurrent.futures import ThreadPoolExecutor
 from dataclasses import dataclass, field
 
@@ -18,7 +17,7 @@ import pexpect
 import pytest
 
 from support.expectations import fill
-from support.programs import DRIVER_MODELS, DYNAMIC, PROGRAMS, run_timed
+from support.programs import DRIVER_MODELS, DYNAMIC, PROGRAMS, run_timed, wait_until, waiting_in_poll
 from support.screens import EVERY_CHOICE
 
 PORT_VARIABLE = {"labellpt": "LABELLPT_PORT", "labelcom": "LABELCOM_PORT"}
@@ -178,7 +177,7 @@ def test_an_interrupted_wait_at_the_console_goes_on(tmp_path, how, keys, waiting
                               env=model_environment("labelcom", port, tmp_path / "log", "usb-serial", {"EINTR": 1}))
     child.send(keys)
     child.expect_exact(waiting_at)
-    time.sleep(0.2)
+    assert wait_until(lambda: waiting_in_poll(child.pid))
     if how == "SIGALRM":
         child.kill(signal.SIGALRM)
     assert still_waiting(child)

@@ -10,6 +10,7 @@ import os
 import select
 import selectors
 import subprocess
+import termios
 import time
 from pathlib import Path
 
@@ -185,6 +186,28 @@ def run_piped(program: str, keys: bytes, timeout: float = 20, command: tuple = (
     return run_timed([*command, PROGRAMS[program]], keys, timeout)
 
 
+def wait_until(condition, seconds: float = 5) -> bool:
+    """Whether `condition()` comes true within `seconds`, asked every 10 ms."""
+    deadline = time.monotonic() + seconds
+    while not condition():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.01)
+    return True
+
+
+def in_single_key_mode(terminal: int) -> bool:
+    """Whether the terminal on `terminal` (either side of it) hands on each
+    key as it comes, as while the program waits for any key."""
+    return not termios.tcgetattr(terminal)[3] & termios.ICANON
+
+
+def waiting_in_poll(pid: int) -> bool:
+    """Whether the process sleeps in poll, as the programs do while they wait for a key."""
+    with open(f"/proc/{pid}/wchan", encoding="ascii") as wchan:
+        return "poll" in wchan.read()
+
+
 class TerminalRun:
     """A program in a real pseudo-terminal, its output rendered by a
     terminal emulator; `raw` keeps the bytes for failure reports."""
@@ -205,6 +228,9 @@ class TerminalRun:
 
     def flush(self):
         pass
+
+    def in_single_key_mode(self) -> bool:
+        return in_single_key_mode(self.child.child_fd)
 
     def lines(self) -> list:
         return [line.rstrip() for line in self.screen.display]
