@@ -36,8 +36,12 @@
  *                         "write FD COUNT RESULT" for each write that reaches
  *                         the driver, "status" for each LPGETSTATUS,
  *                         "delivered COUNT", "unplugged", "close FD
- *                         MILLISECONDS", and at the end "cpu MICROSECONDS"
- *                         (user and system time)
+ *                         MILLISECONDS" followed by "port cpu
+ *                         MICROSECONDS", the user and system time since the
+ *                         port was first opened (a sanitizer's start-up
+ *                         and its leak check at the exit are not the
+ *                         port's), and at the end "cpu MICROSECONDS", the
+ *                         whole run's
  *
  * What the printer receives is appended to the file at the port's path. The
  * program's descriptor itself is /dev/null's, a character device, as a real
@@ -70,7 +74,8 @@ static struct {
     const char* path;
     long fault_ms, unplug_after, status, status_ms;
     int inject_eintr, log;
-    long first_write_ms; /* -1 until the first write */
+    long first_write_ms;    /* -1 until the first write */
+    long first_open_cpu_us; /* -1 until the first open */
     long writes_taken;
     int unplugged;
     /* serial models */
@@ -100,6 +105,12 @@ static void sleep_through_ms(long ms) {
     struct timespec t = {ms / 1000, (ms % 1000) * 1000000};
     while (nanosleep(&t, &t) != 0) {
     }
+}
+
+static long cpu_us(void) {
+    struct timespec used;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    return used.tv_sec * 1000000 + used.tv_nsec / 1000;
 }
 
 static long number(const char* name, long fallback) {
@@ -138,6 +149,7 @@ static void prepare(void) {
     const char* log = getenv("LABEL_DRIVER_LOG");
     dev.log = log != NULL ? REAL(open)(log, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644) : -1;
     dev.first_write_ms = -1;
+    dev.first_open_cpu_us = -1;
     dev.settings.c_cflag = CS8 | CREAD | HUPCL | CRTSCTS;
     cfsetspeed(&dev.settings, B9600);
     for (int i = 0; i < MAX_OPEN; ++i) {
@@ -241,6 +253,9 @@ static int model_open(const char* path, int flags) {
     const int fd = REAL(open)("/dev/null", O_WRONLY | (flags & (O_NONBLOCK | O_CLOEXEC)));
     opened[slot].fd = fd;
     opened[slot].sink = sink;
+    if (dev.first_open_cpu_us < 0) {
+        dev.first_open_cpu_us = cpu_us();
+    }
     note("open %d\n", fd);
     return fd;
 }
@@ -345,6 +360,7 @@ int close(int fd) {
     REAL(close)(opened[slot].sink);
     opened[slot].fd = -1;
     note("close %d %ld\n", fd, now_ms() - start);
+    note("port cpu %ld\n", cpu_us() - dev.first_open_cpu_us);
     return REAL(close)(fd);
 }
 
@@ -432,10 +448,9 @@ int fstat(int fd, struct stat* status) {
  * /dev/null's, which runs side by side share: its lock is granted here. */
 int flock(int fd, int operation) { return slot_of(fd) >= 0 ? 0 : REAL(flock)(fd, operation); }
 
-/* The CPU time the whole run used, for the test to weigh. */
+/* The CPU time the whole run used, for bench/ to weigh. */
 __attribute__((destructor)) static void note_cpu_time(void) {
-    struct timespec used;
-    if (dev.ready && clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used) == 0) {
-        note("cpu %ld\n", used.tv_sec * 1000000 + used.tv_nsec / 1000);
+    if (dev.ready) {
+        note("cpu %ld\n", cpu_us());
     }
 }

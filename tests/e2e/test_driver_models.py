@@ -10,8 +10,6 @@ here is what that guest cannot show."""
 
 import os
 import signal
-import subprocess
-import time
 from concurrent.futures import ThreadPoolExecutor
 from dataclasses import dataclass, field
 
@@ -19,7 +17,7 @@ import pexpect
 import pytest
 
 from support.expectations import fill
-from support.programs import DRIVER_MODELS, DYNAMIC, PROGRAMS
+from support.programs import DRIVER_MODELS, DYNAMIC, PROGRAMS, run_timed, wait_until, waiting_in_poll
 from support.screens import EVERY_CHOICE
 
 PORT_VARIABLE = {"labellpt": "LABELLPT_PORT", "labelcom": "LABELCOM_PORT"}
@@ -94,23 +92,16 @@ CASES = {
 }
 
 
-def timed_run(argv, keys, environment):
-    start = time.monotonic()
-    result = subprocess.run(argv, input=keys, capture_output=True, timeout=20, check=False, env=environment)
-    result.seconds = time.monotonic() - start
-    return result
-
-
 def run_case(case, folder):
     """The case's keys with a file for the port, then against the model:
     both runs, what each port got, and the model's log."""
     working_port, port, log = folder / "working", folder / "port", folder / "log"
     working_port.write_bytes(b"")
     port.write_bytes(b"")
-    working = timed_run([PROGRAMS[case.program]], case.keys,
-                        {**os.environ, PORT_VARIABLE[case.program]: str(working_port)})
-    result = timed_run([DYNAMIC[case.program]], case.keys,
-                       model_environment(case.program, port, log, case.model, case.settings))
+    working = run_timed([PROGRAMS[case.program]], case.keys,
+                        env={**os.environ, PORT_VARIABLE[case.program]: str(working_port)})
+    result = run_timed([DYNAMIC[case.program]], case.keys,
+                       env=model_environment(case.program, port, log, case.model, case.settings))
     return working, working_port.read_bytes(), result, port, log.read_text().splitlines()
 
 
@@ -134,7 +125,8 @@ def port_sessions(log):
 
 
 def cpu_seconds(log):
-    return next(int(line.split()[1]) for line in log if line.startswith("cpu ")) / 1e6
+    """From the port's first open to its last close."""
+    return [int(line.split()[2]) for line in log if line.startswith("port cpu ")][-1] / 1e6
 
 
 @pytest.mark.parametrize("name", CASES)
@@ -185,7 +177,7 @@ def test_an_interrupted_wait_at_the_console_goes_on(tmp_path, how, keys, waiting
                               env=model_environment("labelcom", port, tmp_path / "log", "usb-serial", {"EINTR": 1}))
     child.send(keys)
     child.expect_exact(waiting_at)
-    time.sleep(0.2)
+    assert wait_until(lambda: waiting_in_poll(child.pid))
     if how == "SIGALRM":
         child.kill(signal.SIGALRM)
     assert still_waiting(child)

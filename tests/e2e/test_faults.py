@@ -22,7 +22,7 @@ import pytest
 
 from support.expectations import ENTRIES
 from support.pipes import fill, read_all
-from support.programs import PROGRAMS, clear_path, run_piped
+from support.programs import PROGRAMS, clear_path, in_single_key_mode, run_piped, wait_until
 from support.screens import CLEAR, EVERY_CHOICE, MENU, PAGE_MODE, sends, shows
 
 LEAD = {"labellpt": b"", "labelcom": b"2\n"}
@@ -265,12 +265,6 @@ def spawn_in_terminal(program):
     return child
 
 
-def wait_for_single_key_mode(terminal):
-    deadline = time.monotonic() + 3
-    while termios.tcgetattr(terminal)[3] & termios.ICANON and time.monotonic() < deadline:
-        time.sleep(0.01)
-
-
 PAGE_MODE_PENDING = (b"2\n7\n", [b"now be in page mode", b"out of the program"], PAGE_MODE)
 IN_PAUSE = (b"1\n", [b"Press any key to continue . . . "], b"")
 
@@ -288,7 +282,7 @@ def test_a_signal_ends_the_run_the_ordinary_way(com1, console, keys, shown, sent
     for text in shown:
         child.expect_exact(text)
     if keys == IN_PAUSE[0]:
-        wait_for_single_key_mode(child.terminal)
+        assert wait_until(lambda: in_single_key_mode(child.terminal))
     child.proc.send_signal(signum)
     assert child.proc.wait(timeout=3) == 0
     assert (com1.received(), settings()) == (sent, before)

@@ -2,6 +2,7 @@
 
 import pexpect
 
+from support.programs import wait_until
 from support.screens import BANNER, CLEAR, GOODBYE, MENU_LINES, PAUSE, TITLE, sends, shows
 
 MENU_END = MENU_LINES[-1] + "\r\n\r\n"
@@ -31,9 +32,12 @@ def test_serial_preparation_waits_for_single_keys(line_at, terminal_run):
     run.child.sendline("1")
     run.child.expect_exact(PAUSE_TEXT)
     assert run.child.expect_exact([PAUSE_TEXT, pexpect.TIMEOUT], timeout=0.5) == 1, "the pause did not wait"
+    # A key that comes before the switch would be echoed.
+    assert wait_until(run.in_single_key_mode)
     run.child.send("k")
     run.child.expect_exact(PAUSE_TEXT)
     assert [line for line in run.lines() if line][-2:] == [PAUSE_TEXT.rstrip()] * 2, bytes(run.raw)
+    assert wait_until(run.in_single_key_mode)
     run.child.send("k")
     run.child.expect_exact(MENU_END)
     expected = ["", "", TITLE, "", *MENU_LINES, ""]

@@ -8,7 +8,9 @@ and remove whatever stands at them."""
 
 import os
 import select
+import selectors
 import subprocess
+import termios
 import time
 from pathlib import Path
 
@@ -115,15 +117,95 @@ class SerialLine:
         os.close(self.slave)
 
 
+def run_timed(argv: list, keys: bytes, timeout: float = 20, env: dict = None) -> subprocess.CompletedProcess:
+    """Runs `argv` with `keys` as its whole standard input. `seconds` on the
+    result runs from the first byte the program writes to its end: starting
+    a process (the loader, a sanitizer's runtime) is the machine's cost, not
+    the run's, and on a loaded machine it alone can outlast a second."""
+    started = time.monotonic()
+    deadline = started + timeout
+    with subprocess.Popen(argv, stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                          env=env) as child:
+        output, first = _exchange(child, keys, deadline)
+        try:
+            returncode = child.wait(timeout=max(deadline - time.monotonic(), 0))
+        except subprocess.TimeoutExpired:
+            child.kill()
+            raise
+    result = subprocess.CompletedProcess(argv, returncode, bytes(output[child.stdout]), bytes(output[child.stderr]))
+    result.seconds = time.monotonic() - (first or started)
+    return result
+
+
+def _exchange(child: subprocess.Popen, keys: bytes, deadline: float) -> tuple:
+    """Feeds `keys` and keeps all output until both outputs end; gives the
+    output and when its first byte came."""
+    output = {child.stdout: bytearray(), child.stderr: bytearray()}
+    first, sent = None, 0
+    with selectors.DefaultSelector() as selector:
+        for stream in output:
+            selector.register(stream, selectors.EVENT_READ)
+        if keys:
+            selector.register(child.stdin, selectors.EVENT_WRITE)
+        else:
+            child.stdin.close()
+        while selector.get_map():
+            ready = selector.select(deadline - time.monotonic())
+            if not ready:
+                child.kill()
+                raise subprocess.TimeoutExpired(child.args, deadline - time.monotonic())
+            for key, _ in ready:
+                if key.fileobj is child.stdin:
+                    sent = _feed(child.stdin, keys, sent, selector)
+                elif chunk := os.read(key.fd, 65536):
+                    first = first or time.monotonic()
+                    output[key.fileobj] += chunk
+                else:
+                    selector.unregister(key.fileobj)
+    return output, first
+
+
+# A pipe that is writable takes PIPE_BUF bytes without blocking. A program
+# that ends before reading everything leaves the rest unread, as
+# subprocess.run does.
+def _feed(stdin, keys: bytes, sent: int, selector) -> int:
+    try:
+        sent += os.write(stdin.fileno(), keys[sent:sent + select.PIPE_BUF])
+    except BrokenPipeError:
+        sent = len(keys)
+    if sent == len(keys):
+        selector.unregister(stdin)
+        stdin.close()
+    return sent
+
+
 def run_piped(program: str, keys: bytes, timeout: float = 20, command: tuple = ()) -> subprocess.CompletedProcess:
     """Runs a program with `keys` as its whole standard input, through
     `command` if given (for example to run it as another user); `seconds` on
-    the result tells how long it ran."""
-    start = time.monotonic()
-    result = subprocess.run([*command, PROGRAMS[program]], input=keys, capture_output=True, timeout=timeout,
-                            check=False)
-    result.seconds = time.monotonic() - start
-    return result
+    the result tells how long it ran (run_timed)."""
+    return run_timed([*command, PROGRAMS[program]], keys, timeout)
+
+
+def wait_until(condition, seconds: float = 5) -> bool:
+    """Whether `condition()` comes true within `seconds`, asked every 10 ms."""
+    deadline = time.monotonic() + seconds
+    while not condition():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.01)
+    return True
+
+
+def in_single_key_mode(terminal: int) -> bool:
+    """Whether the terminal on `terminal` (either side of it) hands on each
+    key as it comes, as while the program waits for any key."""
+    return not termios.tcgetattr(terminal)[3] & termios.ICANON
+
+
+def waiting_in_poll(pid: int) -> bool:
+    """Whether the process sleeps in poll, as the programs do while they wait for a key."""
+    with open(f"/proc/{pid}/wchan", encoding="ascii") as wchan:
+        return "poll" in wchan.read()
 
 
 class TerminalRun:
@@ -146,6 +228,9 @@ class TerminalRun:
 
     def flush(self):
         pass
+
+    def in_single_key_mode(self) -> bool:
+        return in_single_key_mode(self.child.child_fd)
 
     def lines(self) -> list:
         return [line.rstrip() for line in self.screen.display]
