@@ -46,8 +46,6 @@ function(label_install_debian_files)
   add_custom_target(debian_changelog ALL DEPENDS "${changelog}")
   install(FILES "${changelog}" "${CMAKE_CURRENT_BINARY_DIR}/copyright" DESTINATION "${CMAKE_INSTALL_DOCDIR}"
     COMPONENT debian EXCLUDE_FROM_ALL)
-  install(FILES "${source}/lintian-overrides" DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides"
-    RENAME "${CPACK_PACKAGE_NAME}" COMPONENT debian EXCLUDE_FROM_ALL)
   set(CPACK_DEB_COMPONENT_INSTALL ON PARENT_SCOPE)
   set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE PARENT_SCOPE)
 endfunction()

@@ -4,12 +4,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
-#include <fstream>
-#include <sstream>
-#include <system_error>
 
 #include "bounded_port.h"
+#include "posix_files.h"
 
 namespace label::platform {
 namespace {
@@ -31,20 +30,19 @@ bool isPortName(std::string_view name, std::string_view prefix) {
 
 // Every PC names four ttyS nodes whether or not a UART stands behind them;
 // the kernel says which are real (a port type other than 0, "unknown").
-bool hasHardware(const std::filesystem::path& root, std::string_view name, std::string_view prefix) {
+bool hasHardware(const std::string& root, std::string_view name, std::string_view prefix) {
     if (prefix != "ttyS"sv) {
         return true;
     }
-    std::ifstream type(root / "sys/class/tty" / name / "type");
+    const std::string type = fileText(below(root, "sys/class/tty/" + std::string(name) + "/type"));
     int portType = 0;
-    return static_cast<bool>(type >> portType) && portType != 0;
+    std::from_chars(type.data(), type.data() + type.size(), portType);
+    return portType != 0;
 }
 
-std::vector<std::string> portsIn(const std::filesystem::path& root, const PortPlace& place) {
+std::vector<std::string> portsIn(const std::string& root, const PortPlace& place) {
     std::vector<std::string> found;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(root / place.folder, error)) {
-        const std::string name = entry.path().filename().string();
+    for (const std::string& name : namesIn(below(root, place.folder))) {
         if (isPortName(name, place.prefix) && hasHardware(root, name, place.prefix)) {
             found.push_back("/" + std::string(place.folder) + "/" + name);
         }
@@ -53,27 +51,38 @@ std::vector<std::string> portsIn(const std::filesystem::path& root, const PortPl
     return found;
 }
 
+// A field of a line of the group file (name:password:id:members), empty
+// where the line has fewer.
+std::string_view fieldOf(std::string_view line, int field) {
+    for (; field > 0; --field) {
+        const auto colon = line.find(':');
+        if (colon == std::string_view::npos) {
+            return {};
+        }
+        line.remove_prefix(colon + 1);
+    }
+    return line.substr(0, line.find(':'));
+}
+
 // The group that owns the device, from the group file below `root`.
-std::string groupOf(std::string_view path, const std::filesystem::path& root) {
+std::string groupOf(std::string_view path, const std::string& root) {
     struct stat status {};
     if (::stat(std::string(path).c_str(), &status) != 0) {
         return {};
     }
-    std::ifstream groups(root / "etc/group");
-    for (std::string line; std::getline(groups, line);) {
-        std::istringstream fields(line);  // name:password:id:members
-        std::string name;
-        std::string password;
-        std::string groupId;
-        std::getline(std::getline(std::getline(fields, name, ':'), password, ':'), groupId, ':');
-        if (groupId == std::to_string(status.st_gid)) {
-            return name;
+    const std::string groups = fileText(below(root, "etc/group"));
+    const std::string wanted = std::to_string(status.st_gid);
+    for (std::string_view rest = groups; !rest.empty();) {
+        const std::string_view line = rest.substr(0, rest.find('\n'));
+        rest.remove_prefix(std::min(rest.size(), line.size() + 1));
+        if (fieldOf(line, 2) == wanted) {
+            return std::string(fieldOf(line, 0));
         }
     }
     return {};
 }
 
-std::string missingHint(std::string_view path, PortKind kind, const std::filesystem::path& root) {
+std::string missingHint(std::string_view path, PortKind kind, const std::string& root) {
     const PortKindFacts& facts = portKind(kind);
     std::vector<std::string> choices;
     for (const auto& port : portsPresent(kind, root)) {
@@ -84,7 +93,7 @@ std::string missingHint(std::string_view path, PortKind kind, const std::filesys
     return missingPortWords(path, choices);
 }
 
-std::string deniedHint(std::string_view path, const std::filesystem::path& root) {
+std::string deniedHint(std::string_view path, const std::string& root) {
     const std::string group = groupOf(path, root);
     return std::string(std::strerror(EACCES)) + (group.empty()
                                                      ? " (ls -l " + std::string(path) + " shows who may write to it)"
@@ -93,7 +102,7 @@ std::string deniedHint(std::string_view path, const std::filesystem::path& root)
 
 }  // namespace
 
-std::vector<std::string> portsPresent(PortKind kind, const std::filesystem::path& root) {
+std::vector<std::string> portsPresent(PortKind kind, const std::string& root) {
     std::vector<std::string> present;
     for (const auto& place : portKind(kind).places) {
         const auto found = portsIn(root, place);
@@ -102,7 +111,7 @@ std::vector<std::string> portsPresent(PortKind kind, const std::filesystem::path
     return present;
 }
 
-std::string describePortError(int error, std::string_view path, PortKind kind, const std::filesystem::path& root) {
+std::string describePortError(int error, std::string_view path, PortKind kind, const std::string& root) {
     switch (error) {
     case ENOENT:
         return missingHint(path, kind, root);

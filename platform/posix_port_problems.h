@@ -10,7 +10,6 @@
 //                             cause is known: the group to join, the ports
 //                             that do exist, another program holding the port
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,8 +18,8 @@
 
 namespace label::platform {
 
-std::vector<std::string> portsPresent(PortKind kind, const std::filesystem::path& root);
+std::vector<std::string> portsPresent(PortKind kind, const std::string& root);
 
-std::string describePortError(int error, std::string_view path, PortKind kind, const std::filesystem::path& root = "/");
+std::string describePortError(int error, std::string_view path, PortKind kind, const std::string& root = "/");
 
 }  // namespace label::platform

@@ -9,9 +9,9 @@
 #include <array>
 #include <memory>
 #include <string_view>
-#include <system_error>
 
 #include "helper_thread.h"
+#include "posix_files.h"
 
 namespace label::platform {
 namespace {
@@ -59,7 +59,7 @@ std::optional<int> statusOf(const Duplicate& port) {
 
 }  // namespace
 
-PrinterDriver printerDriver(dev_t device, const std::filesystem::path& root) {
+PrinterDriver printerDriver(dev_t device, const std::string& root) {
     const unsigned number = major(device);
     if (number == parallelMajor) {
         return PrinterDriver::parallel;
@@ -67,11 +67,10 @@ PrinterDriver printerDriver(dev_t device, const std::filesystem::path& root) {
     if (number != usbClassMajor) {
         return PrinterDriver::none;
     }
-    std::error_code error;
-    const auto driver = std::filesystem::read_symlink(
-        root / "sys/dev/char" / (std::to_string(number) + ":" + std::to_string(minor(device))) / "device/driver",
-        error);
-    return !error && driver.filename() == "usblp" ? PrinterDriver::usb : PrinterDriver::none;
+    const std::string driver = linkTarget(
+        below(root, "sys/dev/char/" + std::to_string(number) + ":" + std::to_string(minor(device)) + "/device/driver"));
+    const std::string_view name = std::string_view(driver).substr(driver.rfind('/') + 1);
+    return name == "usblp" ? PrinterDriver::usb : PrinterDriver::none;
 }
 
 std::optional<std::string> printerWords(PrinterDriver driver, int status) {

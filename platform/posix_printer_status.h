@@ -28,7 +28,6 @@
 #include <sys/types.h>
 
 #include <chrono>
-#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -40,7 +39,7 @@ enum class PrinterDriver { none, parallel, usb };
 // short enough to add nothing the operator feels to the stall's 5 seconds.
 inline constexpr std::chrono::milliseconds printerAnswerPatience{500};
 
-PrinterDriver printerDriver(dev_t device, const std::filesystem::path& root = "/");
+PrinterDriver printerDriver(dev_t device, const std::string& root = "/");
 
 std::optional<std::string> printerWords(PrinterDriver driver, int status);
 

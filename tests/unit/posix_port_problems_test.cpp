@@ -58,9 +58,10 @@ TEST_F(StandInDevices, AMissingPortNamesTheOnesThatExistReadyToPaste) {
 
 TEST_F(StandInDevices, PermissionDeniedNamesTheDevicesGroup) {
     const fs::path device = root / "dev/lp1";
-    write("etc/group", "root:x:0:\nlp:x:" + std::to_string(::getgid()) + ":alice\n");
+    // A line too short to have an id, and a last line without its line end.
+    write("etc/group", "short:x\nroot:x:0:\nlp:x:" + std::to_string(::getgid()) + ":alice");
     if (::getgid() == 0) {
-        write("etc/group", "lp:x:0:\n");
+        write("etc/group", "short:x\nlp:x:0:");
     }
     EXPECT_EQ(describePortError(EACCES, device.string(), PortKind::parallel, root),
               std::string(std::strerror(EACCES)) + " (join the group lp, then log in again)");
