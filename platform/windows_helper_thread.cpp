@@ -52,7 +52,7 @@ std::optional<std::uint32_t> startDetached(std::function<void()> work) {
     if (thread == nullptr) {
         return reasonOf(GetLastError());
     }
-    owned.release();  // the thread's now
+    static_cast<void>(owned.release());  // the thread's now
     CloseHandle(thread);
     return std::nullopt;
 }

@@ -99,18 +99,21 @@ int connectionError(Socket socket) {
                                                                                                  : WSAGetLastError();
 }
 
+fd_set setOf(const std::vector<Socket>& sockets) {
+    fd_set set{};
+    FD_ZERO(&set);
+    for (const Socket socket : sockets) {
+        FD_SET(socket, &set);
+    }
+    return set;
+}
+
 // A failed connection shows in the exceptions, a made one as writable. The
 // attempts under way are never more than the patience allows at one every
 // nextAttemptDelay, far fewer than FD_SETSIZE.
 std::vector<bool> connectionsEnded(const std::vector<Socket>& sockets, Clock::time_point until) {
-    fd_set writable{};
-    fd_set failed{};
-    FD_ZERO(&writable);
-    FD_ZERO(&failed);
-    for (const Socket socket : sockets) {
-        FD_SET(socket, &writable);
-        FD_SET(socket, &failed);
-    }
+    fd_set writable = setOf(sockets);
+    fd_set failed = writable;
     timeval left = timevalLeft(until);
     std::vector<bool> ended(sockets.size(), false);
     if (select(0, nullptr, &writable, &failed, &left) > 0) {
@@ -132,16 +135,7 @@ std::optional<std::size_t> sendSome(Socket socket, std::string_view bytes) {
 bool mustWait(int error) { return error == WSAEWOULDBLOCK; }
 
 // True once the socket takes bytes (or its connection has failed) before the deadline.
-bool waitSendable(Socket socket, Clock::time_point deadline) {
-    fd_set writable{};
-    fd_set failed{};
-    FD_ZERO(&writable);
-    FD_ZERO(&failed);
-    FD_SET(socket, &writable);
-    FD_SET(socket, &failed);
-    timeval left = timevalLeft(deadline);
-    return select(0, nullptr, &writable, &failed, &left) > 0;
-}
+bool waitSendable(Socket socket, Clock::time_point deadline) { return connectionsEnded({socket}, deadline).front(); }
 
 RawOutcome drainSocket(Socket socket, std::uint64_t handed, Clock::time_point deadline) {
     constexpr milliseconds askEvery{20};
