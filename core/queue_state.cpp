@@ -32,13 +32,13 @@ QueueState queueStateFromReasons(const std::vector<std::string>& reasons, bool s
 
 std::optional<std::string> queueSays(const QueueState& state) {
     if (state.paperOut) {
-        return "the printer is out of paper";
+        return std::string(printerOutOfPaper);
     }
     if (state.offLine) {
-        return "the printer is off line";
+        return std::string(printerOffLine);
     }
     if (state.error) {
-        return state.message.empty() ? "the printer reports an error" : state.message;
+        return state.message.empty() ? std::string(printerError) : state.message;
     }
     return std::nullopt;
 }

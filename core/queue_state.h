@@ -21,6 +21,12 @@
 
 namespace label {
 
+// What a printer says of itself, the same whether its driver or its queue
+// tells it.
+inline constexpr std::string_view printerOutOfPaper = "the printer is out of paper";
+inline constexpr std::string_view printerOffLine = "the printer is off line";
+inline constexpr std::string_view printerError = "the printer reports an error";
+
 struct QueueState {
     bool paused = false;
     bool paperOut = false;

@@ -5,7 +5,6 @@ bytes to the file its device URI names, and reports what the file
 `PATH.state`, if any, holds on its standard error, then fails when that says
 so: a printer state a test sets up (`STATE: +media-empty-error`)."""
 
-import contextlib
 import os
 import shutil
 import signal
@@ -92,7 +91,7 @@ class PrintService:
         os.kill(self.process.pid, signal.SIGSTOP if stopped else signal.SIGCONT)
 
     def stop(self):
-        with contextlib.suppress(ProcessLookupError):
+        if self.process.poll() is None:
             os.kill(self.process.pid, signal.SIGCONT)
             self.process.terminate()
         try:

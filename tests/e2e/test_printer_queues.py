@@ -1,0 +1,117 @@
+"""Printer queues (printer:NAME) through a print service of the test's own
+(print_service.py): every byte arrives, one raw job per opening that sends
+(each menu cycle for labellpt, the run for labelcom), none for one that sends
+nothing, and each way a queue can fail is said in its own words, standard
+output unchanged and no wait beyond the patience."""
+
+import os
+import subprocess
+import time
+
+import pytest
+
+from support import print_service
+from support.expectations import fill
+from support.programs import run_piped
+from support.screens import EVERY_CHOICE, EVERY_CHOICE_SENT, MENU, sends
+from test_faults import LEAD, ends_well, said, spawn_piped, working_run
+from test_network_ports import CYCLES, VARIABLE, report
+
+
+@pytest.fixture
+def service(tmp_path, monkeypatch):
+    if missing := print_service.missing():
+        (pytest.fail if os.environ.get("CI") == "true" else pytest.skip)(f"a private print service: {missing}")
+    running = print_service.PrintService(tmp_path)
+    monkeypatch.setenv("CUPS_SERVER", str(running.socket))
+    yield running
+    running.stop()
+
+
+def jobs(service) -> int:
+    return len(service.run("lpstat", "-W", "all", "-o").stdout.splitlines())
+
+
+@pytest.mark.parametrize("program", ["labellpt", "labelcom"])
+def test_every_choice_arrives_byte_for_byte_one_job_per_opening(service, port_of, monkeypatch, program):
+    working, _ = working_run(port_of(program), program, LEAD[program] + EVERY_CHOICE)
+    capture = service.add_queue("lab")
+    monkeypatch.setenv(VARIABLE[program], "printer:lab")
+    result = run_piped(program, LEAD[program] + EVERY_CHOICE)
+    count = {"labellpt": CYCLES, "labelcom": 1}[program]
+    assert (result.stdout, result.stderr, result.returncode) == (working.stdout, b"", 0)
+    assert (service.await_jobs(capture, count), jobs(service)) == (EVERY_CHOICE_SENT, count)
+
+
+def paused(service, capture):
+    service.run("cupsdisable", "lab")
+    return "printer:lab"
+
+
+def out_of_paper(service, capture):
+    state = capture.with_name(capture.name + ".state")
+    state.write_text("STATE: +media-empty-error\n")
+    service.run("lp", "-d", "lab", str(state))
+    for _ in range(200):
+        if "media-empty-error paused" in service.run("lpstat", "-l", "-p", "lab").stdout:
+            break
+        time.sleep(0.05)
+    return "printer:lab"
+
+
+HELD = fill("queue is paused", {"value": b"printer:lab", "release": b"cupsenable lab"}).decode()
+ENABLE = ("cupsenable", "lab")
+
+# Each row: how the queue is set up (it hands back the value), the program and
+# its keys, what is said after the program's name, the exit status, the jobs
+# left, what the printer gets, after `then` where a row has it.
+CASES = {
+    "missing name": (lambda s, c: "printer:Desk", "labellpt", b"1\n9\n", [
+        report("labellpt", "printer:Desk", "no such printer queue", {"name": b"Desk", "printers": b"printer:lab"}),
+        "labellpt: 1 of 1 command lines did not reach the printer on printer:Desk"], 1, 0, b"", None),
+    "no print service": (lambda s, c: s.stop() or "printer:lab", "labellpt", b"1\n9\n", [
+        report("labellpt", "printer:lab", "no print service", {"server": b"SOCKET"}),
+        "labellpt: 1 of 1 command lines did not reach the printer on printer:lab"], 1, None, None, None),
+    "rejecting": (lambda s, c: s.run("cupsreject", "-r", "no labels today", "lab") and "printer:lab", "labellpt",
+                  b"1\n9\n", [report("labellpt", "printer:lab", "queue refuses jobs",
+                                     {"reason": b"no labels today", "name": b"lab"}),
+                              "labellpt: 1 of 1 command lines did not reach the printer on printer:lab"], 1, 0, b"", None),
+    "paused": (paused, "labellpt", b"1\n2\n9\n", ["labellpt: " + HELD], 0, 2, sends(1) + sends(2), ENABLE),
+    "out of paper": (out_of_paper, "labellpt", b"1\n9\n",
+                     ["labellpt: " + HELD + " (" + fill("printer out of paper").decode() + ")"], 0, 2, b"", None),
+    "labelcom answer 1": (lambda s, c: "printer:lab", "labelcom", b"1\n9\n", [
+        "labelcom: mode com1: printer:lab: " + fill("printer queue has no line settings").decode()], 0, 0, b"", None),
+}
+
+
+@pytest.mark.parametrize("case", CASES.values(), ids=CASES.keys())
+def test_a_queue_says_what_keeps_the_job(service, monkeypatch, case):
+    setup, program, keys, words, status, left, printed, then = case
+    capture = service.add_queue("lab")
+    monkeypatch.setenv(VARIABLE[program], setup(service, capture))
+    result = run_piped(program, keys)
+    lines = [line.replace("SOCKET", str(service.socket)) for line in words]
+    assert (result.stderr.decode().splitlines(), result.returncode, result.seconds < 2) == (lines, status, True)
+    if left is not None:
+        assert jobs(service) == left
+    if then:
+        service.run(*then)
+    if printed is not None:
+        assert service.await_jobs(capture, printed.count(b"\r\n")) == printed
+
+
+def test_a_stopped_print_service_gives_each_menu_back_within_the_patience(service, monkeypatch):
+    service.add_queue("lab")
+    monkeypatch.setenv("LABELLPT_PORT", "printer:lab")
+    service.pause(True)
+    child = spawn_piped("labellpt")
+    for keys, wait in ((b"", (0, 1)), (b"1\n", (4.5, 6)), (b"2\n", (4.5, 6))):
+        start = time.monotonic()
+        child.send(keys)
+        child.expect_exact(MENU["labellpt"], timeout=8)
+        assert wait[0] <= time.monotonic() - start < wait[1]
+    child.send(b"9\n")
+    assert ends_well(child, status=1)
+    service.pause(False)
+    assert said(child) == [report("labellpt", "printer:lab", "print service gave no answer")] * 2 + [
+        "labellpt: 2 of 2 command lines did not reach the printer on printer:lab"]
