@@ -1,6 +1,6 @@
-// What a queue's state comes to in words: each reason CUPS gives read to the
-// same state Windows' status bits give, the order of what is said, and the
-// line a paused queue's held job gets.
+// What a queue's state comes to in words: CUPS's reasons and Windows' status
+// bits read to the same state, the order of what is said, and the line a
+// paused queue's held job gets.
 
 #include "queue_state.h"
 
@@ -8,6 +8,7 @@
 
 #include "case_names.h"
 #include "expectations.h"
+#include "windows_queue_status.h"
 
 namespace label::testing {
 namespace {
@@ -42,6 +43,17 @@ INSTANTIATE_TEST_SUITE_P(
                       StateCase{"warning alone", {"toner-low-warning"}, "Toner low", ""},
                       StateCase{"paused alone", {"paused"}, "", ""}),
     caseName<StateCase>);
+
+TEST(SpoolerStatus, GivesTheSameWordsAsTheReasons) {
+    using platform::queueStateFromStatus;
+    EXPECT_EQ(queueSays(queueStateFromStatus(0)), std::nullopt);
+    EXPECT_EQ(queueSays(queueStateFromStatus(platform::spoolerPaused)), std::nullopt);
+    EXPECT_TRUE(queueStateFromStatus(platform::spoolerPaused).paused);
+    EXPECT_EQ(queueSays(queueStateFromStatus(platform::spoolerPaperOut | platform::spoolerError)),
+              expected("printer out of paper"));
+    EXPECT_EQ(queueSays(queueStateFromStatus(platform::spoolerOffLine)), expected("printer off line"));
+    EXPECT_EQ(queueSays(queueStateFromStatus(platform::spoolerError)), expected("printer error"));
+}
 
 TEST(HeldJob, NamesTheCommandThatLetsItPrintAndWhyItWaits) {
     const QueueState paused = queueStateFromReasons({"paused"}, true, "");
