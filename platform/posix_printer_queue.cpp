@@ -148,7 +148,9 @@ private:
         std::vector<std::string> reasons;
         if (ipp_attribute_t* found = cups_.findAttribute(answer, "printer-state-reasons", IPP_TAG_KEYWORD)) {
             for (int each = 0; each < cups_.getCount(found); ++each) {
-                reasons.emplace_back(cups_.getString(found, each, nullptr));
+                if (const char* reason = cups_.getString(found, each, nullptr)) {
+                    reasons.emplace_back(reason);
+                }
             }
         }
         ipp_attribute_t* state = cups_.findAttribute(answer, "printer-state", IPP_TAG_ENUM);

@@ -5,7 +5,6 @@ nothing, and each way a queue can fail is said in its own words, standard
 output unchanged and no wait beyond the patience."""
 
 import os
-import subprocess
 import time
 
 import pytest
@@ -43,61 +42,53 @@ def test_every_choice_arrives_byte_for_byte_one_job_per_opening(service, port_of
     assert (service.await_jobs(capture, count), jobs(service)) == (EVERY_CHOICE_SENT, count)
 
 
-def paused(service, capture):
-    service.run("cupsdisable", "lab")
-    return "printer:lab"
-
-
 def out_of_paper(service, capture):
-    state = capture.with_name(capture.name + ".state")
-    state.write_text("STATE: +media-empty-error\n")
-    service.run("lp", "-d", "lab", str(state))
+    """The first job finds no paper, which stops the queue with that reason."""
+    capture.with_name("lab.state").write_text("STATE: +media-empty-error\n")
+    service.run("lp", "-d", "lab", capture.with_name("lab.state"))
     for _ in range(200):
         if "media-empty-error paused" in service.run("lpstat", "-l", "-p", "lab").stdout:
             break
         time.sleep(0.05)
-    return "printer:lab"
 
 
-HELD = fill("queue is paused", {"value": b"printer:lab", "release": b"cupsenable lab"}).decode()
-ENABLE = ("cupsenable", "lab")
+HELD = "labellpt: " + fill("queue is paused", {"value": b"printer:lab", "release": b"cupsenable lab"}).decode()
+LOST = "labellpt: 1 of 1 command lines did not reach the printer on printer:{}"
 
-# Each row: how the queue is set up (it hands back the value), the program and
-# its keys, what is said after the program's name, the exit status, the jobs
-# left, what the printer gets, after `then` where a row has it.
+# Each row: what is done to the queue "lab" first, the value, the program and
+# its keys, what it says, its exit status, the jobs the service holds then
+# (None: no service to ask), and what the printer has once `then` is run.
 CASES = {
-    "missing name": (lambda s, c: "printer:Desk", "labellpt", b"1\n9\n", [
-        report("labellpt", "printer:Desk", "no such printer queue", {"name": b"Desk", "printers": b"printer:lab"}),
-        "labellpt: 1 of 1 command lines did not reach the printer on printer:Desk"], 1, 0, b"", None),
-    "no print service": (lambda s, c: s.stop() or "printer:lab", "labellpt", b"1\n9\n", [
-        report("labellpt", "printer:lab", "no print service", {"server": b"SOCKET"}),
-        "labellpt: 1 of 1 command lines did not reach the printer on printer:lab"], 1, None, None, None),
-    "rejecting": (lambda s, c: s.run("cupsreject", "-r", "no labels today", "lab") and "printer:lab", "labellpt",
-                  b"1\n9\n", [report("labellpt", "printer:lab", "queue refuses jobs",
-                                     {"reason": b"no labels today", "name": b"lab"}),
-                              "labellpt: 1 of 1 command lines did not reach the printer on printer:lab"], 1, 0, b"", None),
-    "paused": (paused, "labellpt", b"1\n2\n9\n", ["labellpt: " + HELD], 0, 2, sends(1) + sends(2), ENABLE),
-    "out of paper": (out_of_paper, "labellpt", b"1\n9\n",
-                     ["labellpt: " + HELD + " (" + fill("printer out of paper").decode() + ")"], 0, 2, b"", None),
-    "labelcom answer 1": (lambda s, c: "printer:lab", "labelcom", b"1\n9\n", [
-        "labelcom: mode com1: printer:lab: " + fill("printer queue has no line settings").decode()], 0, 0, b"", None),
+    "missing name": (None, "Desk", "labellpt", b"1\n9\n", [report("labellpt", "printer:Desk", "no such printer queue", {
+        "name": b"Desk", "printers": b"printer:lab"}), LOST.format("Desk")], 1, 0, (), b""),
+    "no print service": (lambda s, c: s.stop(), "lab", "labellpt", b"1\n9\n", [report(
+        "labellpt", "printer:lab", "no print service", {"server": b"SOCKET"}), LOST.format("lab")], 1, None, (), b""),
+    "rejecting": (lambda s, c: s.run("cupsreject", "-r", "no labels today", "lab"), "lab", "labellpt", b"1\n9\n", [
+        report("labellpt", "printer:lab", "queue refuses jobs", {"reason": b"no labels today", "name": b"lab"}),
+        LOST.format("lab")], 1, 0, (), b""),
+    "paused": (lambda s, c: s.run("cupsdisable", "lab"), "lab", "labellpt", b"1\n2\n9\n", [HELD], 0, 2,
+               ("cupsenable", "lab"), sends(1) + sends(2)),
+    "out of paper": (out_of_paper, "lab", "labellpt", b"1\n9\n",
+                     [HELD + " (" + fill("printer out of paper").decode() + ")"], 0, 2, (), b""),
+    "labelcom answer 1": (None, "lab", "labelcom", b"1\n9\n", [
+        "labelcom: mode com1: printer:lab: " + fill("printer queue has no line settings").decode()], 0, 0, (), b""),
 }
 
 
 @pytest.mark.parametrize("case", CASES.values(), ids=CASES.keys())
 def test_a_queue_says_what_keeps_the_job(service, monkeypatch, case):
-    setup, program, keys, words, status, left, printed, then = case
+    setup, name, program, keys, words, status, left, then, printed = case
     capture = service.add_queue("lab")
-    monkeypatch.setenv(VARIABLE[program], setup(service, capture))
+    if setup:
+        setup(service, capture)
+    monkeypatch.setenv(VARIABLE[program], f"printer:{name}")
     result = run_piped(program, keys)
     lines = [line.replace("SOCKET", str(service.socket)) for line in words]
     assert (result.stderr.decode().splitlines(), result.returncode, result.seconds < 2) == (lines, status, True)
-    if left is not None:
-        assert jobs(service) == left
+    assert left is None or jobs(service) == left
     if then:
         service.run(*then)
-    if printed is not None:
-        assert service.await_jobs(capture, printed.count(b"\r\n")) == printed
+    assert left is None or service.await_jobs(capture, printed.count(b"\r\n")) == printed
 
 
 def test_a_stopped_print_service_gives_each_menu_back_within_the_patience(service, monkeypatch):
@@ -112,6 +103,5 @@ def test_a_stopped_print_service_gives_each_menu_back_within_the_patience(servic
         assert wait[0] <= time.monotonic() - start < wait[1]
     child.send(b"9\n")
     assert ends_well(child, status=1)
-    service.pause(False)
     assert said(child) == [report("labellpt", "printer:lab", "print service gave no answer")] * 2 + [
         "labellpt: 2 of 2 command lines did not reach the printer on printer:lab"]

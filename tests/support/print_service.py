@@ -1,9 +1,8 @@
 """A print service of the test's own: Debian's cupsd with every folder, its
 socket and its logs inside one temporary folder, started by the test that uses
-it and always stopped by it. Its one backend, `capture`, appends each job's
-bytes to the file its device URI names, and reports what the file
-`PATH.state`, if any, holds on its standard error, then fails when that says
-so: a printer state a test sets up (`STATE: +media-empty-error`)."""
+it and always stopped by it. Its one backend, `capture`, appends each job to
+the file its device URI names; where FILE.state exists, it reports that on
+its standard error instead and fails, as a printer out of paper would."""
 
 import os
 import shutil
@@ -17,73 +16,57 @@ BACKEND = """#!/bin/sh
 [ $# -eq 0 ] && { echo 'direct capture "Unknown" "test capture"'; exit 0; }
 out=${DEVICE_URI#capture:}
 if [ -f "$out.state" ]; then cat "$out.state" >&2; exit 1; fi
-if [ $# -ge 6 ]; then cat "$6"; else cat; fi >> "$out"
-echo job >> "$out.jobs"
+cat "$6" >> "$out" && echo job >> "$out.jobs"
 """
+CUPSD_CONF = ("Listen {0}/cups.sock\nLogLevel debug\nBrowsing No\nWebInterface No\nDefaultAuthType None\n"
+              "ErrorPolicy stop-printer\n<Location />\nOrder allow,deny\nAllow all\n</Location>\n")
+FILES_CONF = ("ServerRoot {0}\nCacheDir {0}/cache\nStateDir {0}/state\nRequestRoot {0}/spool\nTempDir {0}/tmp\n"
+              "ServerBin {0}/bin\nErrorLog {0}/log/error_log\nAccessLog {0}/log/access_log\n"
+              "PageLog {0}/log/page_log\nSystemGroup root\n")
 
 
 def missing() -> str:
     """What this machine lacks for a private print service, or ""."""
     if os.geteuid() != 0:
         return "need root (cupsd runs its backends as root or lp)"
-    for program in ("cupsd", "lpadmin", "cupsenable"):
-        if shutil.which(program) is None:
-            return f"need {program} (cups-daemon, cups-client)"
-    return ""
+    lacking = [name for name in ("cupsd", "lpadmin") if shutil.which(name) is None]
+    return f"need {', '.join(lacking)} (cups-daemon, cups-client)" if lacking else ""
 
 
 class PrintService:
     def __init__(self, folder: Path):
-        self.folder = folder
-        self.socket = folder / "cups.sock"
-        self.env = {**os.environ, "CUPS_SERVER": str(self.socket)}
-        self._write_configuration()
-        self.process = subprocess.Popen(
-            ["cupsd", "-f", "-c", str(folder / "cupsd.conf"), "-s", str(folder / "cups-files.conf")],
-            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self._await_socket()
-
-    def _write_configuration(self):
+        self.folder, self.socket = folder, folder / "cups.sock"
         for name in ("cache", "state", "spool", "tmp", "log", "bin/backend"):
-            (self.folder / name).mkdir(parents=True, exist_ok=True)
+            (folder / name).mkdir(parents=True)
         for name in ("daemon", "filter", "notifier", "monitor", "cgi-bin"):
             if (CUPS / name).exists():
-                (self.folder / "bin" / name).symlink_to(CUPS / name)
-        backend = self.folder / "bin/backend/capture"
-        backend.write_text(BACKEND)
-        backend.chmod(0o700)  # run as root: the capture files are the test's
-        (self.folder / "cupsd.conf").write_text(
-            f"Listen {self.socket}\nLogLevel debug\nBrowsing No\nWebInterface No\nDefaultAuthType None\n"
-            "ErrorPolicy stop-printer\n<Location />\nOrder allow,deny\nAllow all\n</Location>\n"
-            "<Policy default>\n<Limit All>\nOrder deny,allow\n</Limit>\n</Policy>\n")
-        folder = self.folder
-        (folder / "cups-files.conf").write_text(
-            f"ServerRoot {folder}\nCacheDir {folder}/cache\nStateDir {folder}/state\nRequestRoot {folder}/spool\n"
-            f"TempDir {folder}/tmp\nServerBin {folder}/bin\nErrorLog {folder}/log/error_log\n"
-            f"AccessLog {folder}/log/access_log\nPageLog {folder}/log/page_log\nSystemGroup root\n")
-
-    def _await_socket(self):
+                (folder / "bin" / name).symlink_to(CUPS / name)
+        (folder / "bin/backend/capture").write_text(BACKEND)
+        (folder / "bin/backend/capture").chmod(0o700)  # run as root: the capture files are the test's
+        (folder / "cupsd.conf").write_text(CUPSD_CONF.format(folder))
+        (folder / "cups-files.conf").write_text(FILES_CONF.format(folder))
+        self.process = subprocess.Popen(["cupsd", "-f", "-c", folder / "cupsd.conf", "-s", folder / "cups-files.conf"],
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.monotonic() + 20
         while not self.socket.exists():
             if self.process.poll() is not None or time.monotonic() > deadline:
-                log = self.folder / "log/error_log"
-                raise RuntimeError("cupsd did not start: " + (log.read_text()[-2000:] if log.exists() else ""))
+                self.stop()
+                raise RuntimeError(f"cupsd did not start; see {folder}/log/error_log")
             time.sleep(0.05)
 
     def run(self, *command: str) -> subprocess.CompletedProcess:
-        return subprocess.run(command, env=self.env, capture_output=True, text=True, timeout=20, check=True)
+        return subprocess.run(command, env={**os.environ, "CUPS_SERVER": str(self.socket)}, capture_output=True,
+                              text=True, timeout=20, check=True)
 
     def add_queue(self, name: str) -> Path:
         """A raw queue whose jobs land in the file handed back."""
-        capture = self.folder / f"{name}.out"
-        self.run("lpadmin", "-p", name, "-E", "-v", f"capture:{capture}", "-m", "raw")
-        return capture
+        self.run("lpadmin", "-p", name, "-E", "-v", f"capture:{self.folder / name}", "-m", "raw")
+        return self.folder / name
 
     def await_jobs(self, capture: Path, count: int) -> bytes:
-        """The capture file once `count` jobs have reached it, or its bytes at the deadline."""
-        jobs = Path(f"{capture}.jobs")
-        deadline = time.monotonic() + 20
-        while (len(jobs.read_text().splitlines()) if jobs.exists() else 0) < count and time.monotonic() < deadline:
+        """The capture file once `count` jobs have reached it, or at the deadline."""
+        jobs, deadline = Path(f"{capture}.jobs"), time.monotonic() + 20
+        while (jobs.exists() and len(jobs.read_text().splitlines())) < count and time.monotonic() < deadline:
             time.sleep(0.05)
         return capture.read_bytes() if capture.exists() else b""
 
@@ -92,10 +75,10 @@ class PrintService:
 
     def stop(self):
         if self.process.poll() is None:
-            os.kill(self.process.pid, signal.SIGCONT)
+            self.pause(False)
             self.process.terminate()
-        try:
-            self.process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait(timeout=10)
+            try:
+                self.process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait(timeout=10)

@@ -13,10 +13,11 @@
 namespace label::testing {
 namespace {
 
+using platform::queueStateFromStatus;
+
 struct StateCase {
     const char* what;
-    std::vector<std::string> reasons;
-    std::string message;
+    QueueState state;
     const char* says;  // an entry of tests/expectations.txt, "message" for the printer's own, "" for nothing
 };
 
@@ -24,45 +25,41 @@ void PrintTo(const StateCase& row, std::ostream* out) { *out << row.what; }
 
 class QueueStates : public ::testing::TestWithParam<StateCase> {};
 
-TEST_P(QueueStates, SayWhatTheReasonsMeanAndNothingWhenAllIsWell) {
+TEST_P(QueueStates, SayWhatTheStateMeansAndNothingWhenAllIsWell) {
     const StateCase& row = GetParam();
-    const auto says = queueSays(queueStateFromReasons(row.reasons, false, row.message)).value_or("");
     const std::string entry = row.says;
-    EXPECT_EQ(says, entry == "message" ? row.message : entry.empty() ? "" : expected(entry));
+    EXPECT_EQ(queueSays(row.state).value_or(""), entry == "message" ? row.state.message
+                                                 : entry.empty()    ? ""
+                                                                    : expected(entry));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, QueueStates,
-    ::testing::Values(StateCase{"idle", {"none"}, "", ""},
-                      StateCase{"media empty error", {"media-empty-error"}, "", "printer out of paper"},
-                      StateCase{"media empty warning", {"media-empty-warning"}, "", "printer out of paper"},
-                      StateCase{"offline report", {"offline-report"}, "", "printer off line"},
-                      StateCase{"paper before off line", {"offline-report", "media-empty"}, "", "printer out of paper"},
-                      StateCase{"other error with message", {"cover-open-error"}, "Close the lid", "message"},
-                      StateCase{"other error without message", {"cover-open-error"}, "", "printer error"},
-                      StateCase{"warning alone", {"toner-low-warning"}, "Toner low", ""},
-                      StateCase{"paused alone", {"paused"}, "", ""}),
+    ::testing::Values(
+        StateCase{"cups idle", queueStateFromReasons({"none"}, false, ""), ""},
+        StateCase{"cups media empty error", queueStateFromReasons({"media-empty-error"}, false, ""),
+                  "printer out of paper"},
+        StateCase{"cups offline report", queueStateFromReasons({"offline-report"}, false, ""), "printer off line"},
+        StateCase{"cups paper before off line", queueStateFromReasons({"offline-report", "media-empty"}, false, ""),
+                  "printer out of paper"},
+        StateCase{"cups other error", queueStateFromReasons({"cover-open-error"}, false, "Close the lid"), "message"},
+        StateCase{"cups other error, no message", queueStateFromReasons({"cover-open-error"}, false, ""),
+                  "printer error"},
+        StateCase{"cups warning alone", queueStateFromReasons({"toner-low-warning"}, false, "Toner low"), ""},
+        StateCase{"cups stopped", queueStateFromReasons({"paused"}, true, ""), ""},
+        StateCase{"spooler paused", queueStateFromStatus(platform::spoolerPaused), ""},
+        StateCase{"spooler paper out in error",
+                  queueStateFromStatus(platform::spoolerPaperOut | platform::spoolerError), "printer out of paper"},
+        StateCase{"spooler off line", queueStateFromStatus(platform::spoolerOffLine), "printer off line"},
+        StateCase{"spooler error", queueStateFromStatus(platform::spoolerError), "printer error"}),
     caseName<StateCase>);
 
-TEST(SpoolerStatus, GivesTheSameWordsAsTheReasons) {
-    using platform::queueStateFromStatus;
-    EXPECT_EQ(queueSays(queueStateFromStatus(0)), std::nullopt);
-    EXPECT_EQ(queueSays(queueStateFromStatus(platform::spoolerPaused)), std::nullopt);
-    EXPECT_TRUE(queueStateFromStatus(platform::spoolerPaused).paused);
-    EXPECT_EQ(queueSays(queueStateFromStatus(platform::spoolerPaperOut | platform::spoolerError)),
-              expected("printer out of paper"));
-    EXPECT_EQ(queueSays(queueStateFromStatus(platform::spoolerOffLine)), expected("printer off line"));
-    EXPECT_EQ(queueSays(queueStateFromStatus(platform::spoolerError)), expected("printer error"));
-}
-
 TEST(HeldJob, NamesTheCommandThatLetsItPrintAndWhyItWaits) {
-    const QueueState paused = queueStateFromReasons({"paused"}, true, "");
-    EXPECT_TRUE(paused.paused);
-    EXPECT_EQ(heldJobWords("printer:lab", "cupsenable lab", paused),
-              expected("queue is paused", {{"value", "printer:lab"}, {"release", "cupsenable lab"}}));
+    const std::string held = expected("queue is paused", {{"value", "printer:lab"}, {"release", "cupsenable lab"}});
+    EXPECT_TRUE(queueStateFromReasons({"paused"}, true, "").paused && queueStateFromStatus(1).paused);
+    EXPECT_EQ(heldJobWords("printer:lab", "cupsenable lab", queueStateFromStatus(platform::spoolerPaused)), held);
     EXPECT_EQ(heldJobWords("printer:lab", "cupsenable lab", queueStateFromReasons({"media-empty-error"}, true, "")),
-              expected("queue is paused", {{"value", "printer:lab"}, {"release", "cupsenable lab"}}) + " (" +
-                  expected("printer out of paper") + ")");
+              held + " (" + expected("printer out of paper") + ")");
 }
 
 }  // namespace
