@@ -61,6 +61,8 @@ LOST = "labellpt: 1 of 1 command lines did not reach the printer on printer:{}"
 CASES = {
     "missing name": (None, "Desk", "labellpt", b"1\n9\n", [report("labellpt", "printer:Desk", "no such printer queue", {
         "name": b"Desk", "printers": b"printer:lab"}), LOST.format("Desk")], 1, 0, (), b""),
+    "no queue at all": (lambda s, c: s.run("lpadmin", "-x", "lab"), "lab", "labellpt", b"1\n9\n", [
+        report("labellpt", "printer:lab", "no cups queue at all", {"name": b"lab"}), LOST.format("lab")], 1, 0, (), b""),
     "no print service": (lambda s, c: s.stop(), "lab", "labellpt", b"1\n9\n", [report(
         "labellpt", "printer:lab", "no print service", {"server": b"SOCKET"}), LOST.format("lab")], 1, None, (), b""),
     "rejecting": (lambda s, c: s.run("cupsreject", "-r", "no labels today", "lab"), "lab", "labellpt", b"1\n9\n", [
