@@ -71,11 +71,15 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
   set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # dpkg-shlibdeps sees no dlopen: printer queues (printer:NAME) load libcups
+  # at their first use, and without it only they are refused.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libcups2")
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "labelcom (serial port) and labellpt (parallel port) show a menu of nine
 choices and send the matching command line to a desktop label printer:
 configuration label, calibration, darkness, label width, gap or black-mark
 sensor, line or page mode. The port is the one compiled in unless
-LABELCOM_PORT or LABELLPT_PORT names another; a command line that does not
+LABELCOM_PORT or LABELLPT_PORT names another (a device, a printer on the
+network, or a CUPS printer queue); a command line that does not
 reach the printer is reported on standard error and in the exit status.")
   label_install_debian_files()
 endif()

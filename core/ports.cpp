@@ -18,8 +18,10 @@ namespace {
 class FirstBytePort final : public RawPort {
 public:
     using Reach = std::function<PortOpening()>;
+    using Tell = std::function<void(const std::string&)>;
 
-    FirstBytePort(Reach reach, Trace& trace) : reach_(std::move(reach)), trace_(trace) {}
+    FirstBytePort(Reach reach, Tell tell, Trace& trace)
+        : reach_(std::move(reach)), tell_(std::move(tell)), trace_(trace) {}
 
     RawOutcome write(std::string_view bytes, std::chrono::milliseconds patience) override {
         const auto deadline = Clock::now() + patience;
@@ -31,7 +33,16 @@ public:
     }
 
     RawOutcome drain(std::chrono::milliseconds patience) override {
-        return port_ == nullptr ? RawOutcome{} : trace_.drain(*port_, patience);
+        if (port_ == nullptr) {
+            return {};
+        }
+        RawOutcome outcome = trace_.drain(*port_, patience);
+        if (outcome.complete && !outcome.failure) {
+            if (auto held = port_->heldBack()) {
+                tell_(*held);
+            }
+        }
+        return outcome;
     }
 
     [[nodiscard]] std::string describe(std::uint32_t error) const override {
@@ -57,6 +68,7 @@ private:
     }
 
     Reach reach_;
+    Tell tell_;
     Trace& trace_;
     std::unique_ptr<RawPort> port_;
     std::string problem_;
@@ -109,7 +121,10 @@ ChosenPort choosePort(PortKind kind, const char* value, PortSystem& system) {
 
 PortOpening Ports::open(PortKind kind) {
     const ChosenPort& port = chosen(kind);
-    return {std::make_unique<FirstBytePort>([this, kind, &port] { return reach(kind, port); }, trace_), port.shown, {}};
+    return {std::make_unique<FirstBytePort>([this, kind, &port] { return reach(kind, port); },
+                                            [this, kind](const std::string& words) { sayOnce(kind, words); }, trace_),
+            port.shown,
+            {}};
 }
 
 void Ports::prepareSerialLine() {
@@ -161,6 +176,13 @@ PortOpening Ports::openChosen(PortKind kind, const ChosenPort& port) {
         break;
     }
     return {nullptr, port.shown, {}};
+}
+
+// What a port holds back is the same at every opening: said once a run.
+void Ports::sayOnce(PortKind kind, const std::string& words) {
+    if (said_.insert(words).second) {
+        say(kind, words);
+    }
 }
 
 void Ports::say(PortKind kind, const std::string& words) {

@@ -14,12 +14,15 @@
 //               menu never waits for a printer that no choice has asked
 //               for, a cycle that sends nothing touches no printer, and a
 //               printer plugged in while the operator reads is reached.
+//               What a port holds back once it took a job whole (a paused
+//               queue) is said once a run.
 //     prepareSerialLine()   the serial line set as the operators' "mode
 //               com1:96,N,8,1" sets it; what went wrong, or that a network
 //               port or a queue has no line settings, is one line
 //     trace()   where each opening and each call on a port is traced
 
 #include <optional>
+#include <set>
 #include <string>
 
 #include "console.h"
@@ -48,6 +51,7 @@ private:
     const ChosenPort& chosen(PortKind kind);
     PortOpening reach(PortKind kind, const ChosenPort& port);
     PortOpening openChosen(PortKind kind, const ChosenPort& port);
+    void sayOnce(PortKind kind, const std::string& words);
     void say(PortKind kind, const std::string& words);
 
     PortSystem& system_;
@@ -55,6 +59,7 @@ private:
     Trace& trace_;
     std::optional<ChosenPort> serial_;
     std::optional<ChosenPort> parallel_;
+    std::set<std::string> said_;
 };
 
 }  // namespace label

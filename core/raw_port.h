@@ -49,6 +49,10 @@ public:
     // be asked or says all is well. Asked only after a shortfall, so that a
     // printer that is working is never disturbed.
     [[nodiscard]] virtual std::optional<std::string> printerSays() { return std::nullopt; }
+    // What the operator must know of bytes the port took whole yet holds
+    // back (a paused printer queue keeps the job), after a drain that went
+    // through; nothing where they go on to the printer.
+    [[nodiscard]] virtual std::optional<std::string> heldBack() { return std::nullopt; }
 };
 
 // A port as the operator knows it: opened, or why not.

@@ -13,6 +13,7 @@
 #include "posix_deadline.h"
 #include "posix_io.h"
 #include "posix_port_problems.h"
+#include "posix_printer_queue.h"
 #include "posix_raw_port.h"
 #include "posix_terminal.h"
 #include "socket_port.h"
@@ -22,14 +23,6 @@ namespace {
 
 constexpr std::string_view serialPath = LABEL_COM1_PATH;
 constexpr std::string_view parallelPath = LABEL_LPT1_PATH;
-
-// Printer queues are the spooler's, on Windows; here the operator names the
-// device, as the first place of the kind shows it, or the printer's address.
-std::string queueRefusal(PortKind kind) {
-    const PortPlace& place = portKind(kind).places.front();
-    return ": printer queues are Windows' own; name the device (/" + std::string(place.folder) + "/" +
-           std::string(place.prefix) + "0) or the printer's address (" + std::string(networkScheme) + "HOST[:PORT])";
-}
 
 int openPortPath(std::string_view path) {
     return ::open(std::string(path).c_str(), O_WRONLY | O_APPEND | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -102,17 +95,14 @@ Reading<Device> SystemPorts::readDevice(PortKind /*kind*/, std::string_view valu
     return Device{std::string(value), std::string(value), true};
 }
 
-Reading<std::string> SystemPorts::readQueue(PortKind kind, std::string_view /*name*/) {
-    return Refusal{queueRefusal(kind)};
-}
+Reading<std::string> SystemPorts::readQueue(PortKind /*kind*/, std::string_view name) { return readPrinterQueue(name); }
 
 PortOpening SystemPorts::openDevice(PortKind kind, const Device& device) { return openDevicePath(kind, device.path); }
 
 PortOpening SystemPorts::openNetwork(const NetworkAddress& address) { return openSocketPort(address); }
 
-// Never reached: every queue is refused when it is read.
 PortOpening SystemPorts::openQueue(PortKind kind, const std::string& queue) {
-    return {nullptr, std::string(printerScheme) + queue, queueRefusal(kind)};
+    return openPrinterQueue(queue, std::string(printerScheme) + queue, portKind(kind).program);
 }
 
 std::string SystemPorts::prepareLine(const Device& device) {

@@ -12,6 +12,7 @@
 
 #include "helper_thread.h"
 #include "posix_files.h"
+#include "queue_state.h"
 
 namespace label::platform {
 namespace {
@@ -29,9 +30,9 @@ struct Sign {
 
 // In the order lp's own check reads them.
 constexpr std::array signs{
-    Sign{LP_POUTPA, true, false, "the printer is out of paper"},
-    Sign{LP_PSELECD, false, false, "the printer is off line"},
-    Sign{LP_PERRORP, false, false, "the printer reports an error"},
+    Sign{LP_POUTPA, true, false, printerOutOfPaper},
+    Sign{LP_PSELECD, false, false, printerOffLine},
+    Sign{LP_PERRORP, false, false, printerError},
     Sign{LP_PBUSY, false, true, "the printer is busy"},
 };
 

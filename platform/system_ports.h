@@ -10,8 +10,8 @@
 // modem lines are ignored), never created and never truncated, and written at
 // its end. A terminal port is held by this program alone while it is open,
 // and gets raw output so that it receives exactly the bytes sent; both are
-// undone when it is let go (posix_terminal.h, posix_raw_port.h). Printer
-// queues are the spooler's, on Windows: a printer:NAME value is refused.
+// undone when it is let go (posix_terminal.h, posix_raw_port.h). A printer
+// queue is CUPS's, and has a port of its own (posix_printer_queue.h).
 // prepareLine sets 9600 baud, 8 data bits, no parity, 1 stop bit, meant to
 // stay once the program ends, as mode's settings do.
 //

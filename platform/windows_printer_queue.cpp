@@ -13,12 +13,24 @@
 
 #include "helper_thread.h"
 #include "port_words.h"
+#include "queue_state.h"
 #include "windows_errors.h"
+#include "windows_queue_status.h"
 
 namespace label::platform {
 namespace {
 
 using std::chrono::milliseconds;
+
+static_assert(PRINTER_STATUS_PAUSED == spoolerPaused && PRINTER_STATUS_ERROR == spoolerError &&
+              PRINTER_STATUS_PAPER_OUT == spoolerPaperOut && PRINTER_STATUS_OFFLINE == spoolerOffLine);
+
+// How long the printer's status may take to come after a shortfall: the
+// operator has waited out the patience once already.
+constexpr milliseconds askPatience{1000};
+
+// Said where a paused printer holds a job.
+constexpr std::string_view resumeWords = "Resume printing, in the printer's queue window,";
 
 // The calls the spooler can refuse, for the words the operator is told.
 enum class Step { open, start, write, end };
@@ -51,6 +63,7 @@ struct Call {
     Step step = Step::open;
     std::size_t taken = 0;
     std::vector<std::string> printers;  // an open that found no such printer: those there are
+    std::optional<QueueState> state;    // the printer's, where it was asked
 };
 
 // The printer as the spooler holds it, shared by the port and its calls;
@@ -70,6 +83,21 @@ public:
             if (call.error == ERROR_INVALID_PRINTER_NAME) {
                 call.printers = installedPrinters();
             }
+            return;
+        }
+        ask(call);
+        paused_ = call.state && call.state->paused;
+    }
+
+    // The printer's status as the spooler holds it; nothing where it gives none.
+    void ask(Call& call) {
+        DWORD needed = 0;
+        GetPrinterA(handle_, 2, nullptr, 0, &needed);
+        // PRINTER_INFO_2A holds pointers: the buffer is laid out in them.
+        std::vector<PRINTER_INFO_2A> info(needed / sizeof(PRINTER_INFO_2A) + 1);
+        const auto size = static_cast<DWORD>(info.size() * sizeof(PRINTER_INFO_2A));
+        if (GetPrinterA(handle_, 2, reinterpret_cast<BYTE*>(info.data()), size, &needed) != FALSE) {
+            call.state = queueStateFromStatus(info.front().Status);
         }
     }
 
@@ -119,9 +147,11 @@ public:
     }
 
     [[nodiscard]] bool documentOpen() const { return documentOpen_; }
+    [[nodiscard]] bool paused() const { return paused_; }
 
 private:
     HANDLE handle_ = nullptr;
+    bool paused_ = false;
     bool documentOpen_ = false;
     std::string jobName_;
     std::string rawType_ = "RAW";
@@ -129,7 +159,8 @@ private:
 
 class QueuePort final : public RawPort {
 public:
-    explicit QueuePort(std::string_view program) : printer_(std::make_shared<Printer>(program)) {}
+    QueuePort(std::string_view program, std::string shown)
+        : printer_(std::make_shared<Printer>(program)), shown_(std::move(shown)) {}
     // With a call still running, that call lets the printer go when it ends.
     ~QueuePort() override {
         if (!hung_) {
@@ -169,7 +200,22 @@ public:
             return {};
         }
         call([printer = printer_](Call& call) { printer->end(call); }, patience);
+        delivered_ = !hung_ && last_.error == ERROR_SUCCESS;
         return outcome(0);
+    }
+
+    [[nodiscard]] std::optional<std::string> printerSays() override {
+        if (hung_ || !call([printer = printer_](Call& call) { printer->ask(call); }, askPatience) || !last_.state) {
+            return std::nullopt;
+        }
+        return queueSays(*last_.state);
+    }
+
+    [[nodiscard]] std::optional<std::string> heldBack() override {
+        if (!delivered_ || !printer_->paused()) {
+            return std::nullopt;
+        }
+        return heldJobWords(shown_, resumeWords, state_);
     }
 
     [[nodiscard]] std::string describe(std::uint32_t error) const override {
@@ -205,6 +251,9 @@ private:
             return true;
         }
         hung_ = !ran.answer;
+        if (last_.state) {
+            state_ = *last_.state;
+        }
         return !hung_;
     }
 
@@ -221,8 +270,11 @@ private:
     }
 
     std::shared_ptr<Printer> printer_;
+    std::string shown_;
     Call last_;
+    QueueState state_;
     bool hung_ = false;
+    bool delivered_ = false;
     Step failedStep_ = Step::open;
 };
 
@@ -234,7 +286,7 @@ std::string spoolerTimedOut() {
 }
 
 PortOpening openPrinterQueue(const std::string& queue, std::string shown, std::string_view program) {
-    auto port = std::make_unique<QueuePort>(program);
+    auto port = std::make_unique<QueuePort>(program, shown);
     if (auto problem = port->open(queue)) {
         return {nullptr, std::move(shown), std::move(*problem)};
     }

@@ -11,9 +11,12 @@
 //                the program), so that an opening that sends nothing leaves
 //                no empty job behind; each goes through WritePrinter
 //   drain        EndDocPrinter: the job is the spooler's once it is ended. A
-//                job that could not be ended has lost what it took
+//                job that could not be ended has lost what it took. A paused
+//                printer holds the job: that is said (heldBack)
 //   letting go   ends a document still open (what was taken goes out, as on
 //                any port) and closes the printer
+//   printerSays  the printer's status (PRINTER_INFO_2) in the words both
+//                systems share (windows_queue_status.h, queue_state.h)
 //
 // A spooler call may wait on the printer (one set to print directly, a
 // connection to another machine), and no call can be cancelled: each runs

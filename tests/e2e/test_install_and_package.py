@@ -50,6 +50,7 @@ def test_debian_package_installs_both_programs_with_the_licence_and_labellpt_run
     libraries = run("readelf", "--dynamic", str(root / "usr/bin/labellpt")).stdout.count("(NEEDED)")
     depends = run("dpkg-deb", "--field", str(package), "Depends").stdout
     assert ("libc6" in depends) == (libraries > 0), depends
+    assert run("dpkg-deb", "--field", str(package), "Recommends").stdout.split() == ["libcups2"]
 
     lpt1.make_file()
     # Without LABELLPT_PORT the program writes to the port compiled in, the test's own file.

@@ -105,10 +105,9 @@ def test_a_printer_that_breaks_off_mid_run_is_reported(monkeypatch):
 
 
 @pytest.mark.parametrize("program, value, words", [
-    ("labellpt", "printer:Desk", fill("printer queue refused", {"value": b"printer:Desk", "device": b"/dev/usb/lp0"})),
     ("labelcom", "socket://h;touch marker", fill("network value refused", {
         "value": b"socket://h;touch marker", "reason": fill("not a host name")}).replace(b"LABELLPT", b"LABELCOM")),
-], ids=["printer queue", "shell syntax"])
+], ids=["shell syntax"])
 def test_a_value_that_names_no_usable_port_is_said_once(tmp_path, monkeypatch, program, value, words):
     monkeypatch.setenv(VARIABLE[program], value)
     monkeypatch.chdir(tmp_path)

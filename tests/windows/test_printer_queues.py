@@ -1,6 +1,10 @@
 """Printer queues (printer:NAME) through wine's spooler, which pipes a job
 whose port begins with "|" into /bin/sh -c: one raw job per opening of the
-port, and the report when a queue is missing, refuses or stalls."""
+port, and the report when a queue is missing, refuses or stalls. Wine's
+GetPrinter gives every printer the status 0 (a Status set in its registry
+is not read), so a paused printer or one out of paper is shown by the unit
+table of queue_state_test.cpp alone; here, that a status of 0 adds no
+words."""
 
 import pytest
 
