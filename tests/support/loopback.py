@@ -133,12 +133,13 @@ def _private_names_missing() -> str:
 def _in_chroot() -> bool:
     """A chroot's root is no mount point, so no mount namespace made in it
     can be private, and none that is not may be used: its mounts would reach
-    the machine's own."""
+    the machine's own. (Where /proc/1/root may not be read, as in a chroot
+    without the right to trace, only the mount table can tell.)"""
     try:
-        root, first = os.stat("/"), os.stat("/proc/1/root")
+        with open("/proc/self/mountinfo", encoding="utf-8") as table:
+            return all(line.split()[4] != "/" for line in table)
     except OSError:
         return False
-    return (root.st_dev, root.st_ino) != (first.st_dev, first.st_ino)
 
 
 def need_private_names() -> None:
