@@ -9,8 +9,8 @@
 //              `port` (its kind's variable, the way chosen) asks; `again`
 //              when it is reopened after its device went away
 //   write, drain, askPrinter   one call on a reached port, with its outcome
-//   shortfall  a write or drain fell short: the port is stalled or ended,
-//              and the operator is told `told`
+//   shortfall  a write or drain fell short: the port is stalled, ended or
+//              its device gone, and the operator is told `told`
 
 #include <chrono>
 #include <functional>
