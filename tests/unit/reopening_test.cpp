@@ -69,14 +69,11 @@ private:
     public:
         Adapter(Line& line, int opening) : line_(line), opening_(opening) {}
         RawOutcome write(std::string_view bytes, std::chrono::milliseconds /*patience*/) override {
-            if (line_.now.stalls || gone_) {
-                return {0, false, gone_ ? std::optional<std::uint32_t>(5) : std::nullopt, gone_};
-            }
-            const int room = opening_ == line_.pulled ? line_.now.takesBeforeGone : -1;
+            const int room = gone_ || line_.now.stalls ? 0 : opening_ == line_.pulled ? line_.now.takesBeforeGone : -1;
             const std::size_t taken = room < 0 ? bytes.size() : std::min(static_cast<std::size_t>(room), bytes.size());
             line_.log += bytes.substr(0, taken);
-            gone_ = taken < bytes.size();
-            return {taken, !gone_, gone_ ? std::optional<std::uint32_t>(5) : std::nullopt, gone_};
+            gone_ = taken < bytes.size() && !line_.now.stalls;
+            return {taken, taken == bytes.size(), gone_ ? std::optional<std::uint32_t>(5) : std::nullopt, gone_};
         }
         RawOutcome drain(std::chrono::milliseconds /*patience*/) override { return {}; }
         [[nodiscard]] std::string describe(std::uint32_t /*error*/) const override { return "input/output error"; }
