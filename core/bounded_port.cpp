@@ -45,6 +45,13 @@ std::string portTimedOut() {
 std::chrono::milliseconds BoundedPort::patience() const { return stalled_ || ended_ ? stalledPatience : writePatience; }
 
 void BoundedPort::note(const RawOutcome& outcome) {
+    gone_ = outcome.failure && outcome.gone;
+    if (gone_) {
+        stalled_ = false;
+        problem_ = raw_->describe(*outcome.failure);
+        trace_->shortfall(Shortfall::gone, problem_);
+        return;
+    }
     if (outcome.failure) {
         ended_ = true;
         problem_ = raw_->printerSays().value_or(raw_->describe(*outcome.failure));

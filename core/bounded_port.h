@@ -18,6 +18,10 @@
 //   a hard error (anything but running out of patience) ends the port: it
 //              takes no further writes until it is opened afresh. A port that
 //              could not be opened is ended from the start.
+//   a device that went away (RawOutcome::gone) does not end the port: the
+//              raw port opens its path afresh at the next write, and
+//              wentAway() says so until a write reaches the device again.
+//              The channel (printer_channel.h) decides what is sent then.
 //   the count  every write counts what the system reports taken, even by a
 //              call that failed, so the channel never offers those bytes
 //              again and the printer never gets them twice.
@@ -60,6 +64,7 @@ public:
     [[nodiscard]] const std::string& problem() const { return problem_; }
     [[nodiscard]] const std::string& name() const { return name_; }
     [[nodiscard]] bool isOpen() const { return raw_ != nullptr; }
+    [[nodiscard]] bool wentAway() const { return gone_; }
 
 private:
     [[nodiscard]] std::chrono::milliseconds patience() const;
@@ -71,6 +76,7 @@ private:
     std::string problem_;
     bool stalled_ = false;
     bool ended_ = true;
+    bool gone_ = false;
 };
 
 }  // namespace label

@@ -53,6 +53,18 @@ void sayNoTrace(ConsoleOutput& errors, const std::string& failure, const std::st
     writeErrorLine(errors, failure + problem + "; the run goes on without a trace");
 }
 
+std::string shortfallWords(Shortfall left) {
+    switch (left) {
+    case Shortfall::stalled:
+        return "shortfall: the port is stalled until a write goes through whole";
+    case Shortfall::ended:
+        return "shortfall: the port ends until it is opened again";
+    case Shortfall::gone:
+        break;
+    }
+    return "shortfall: the device went away; the next write opens its path afresh";
+}
+
 std::string within(std::chrono::milliseconds patience) { return " within " + std::to_string(patience.count()) + " ms"; }
 
 }  // namespace
@@ -87,10 +99,12 @@ void FileTrace::started(std::string_view program, std::string_view system) {
     line("start " + std::string(program) + " " + LABEL_VERSION + " on " + escapedBytes(system));
 }
 
-PortOpening FileTrace::reach(PortKind kind, const ChosenPort& port, const std::function<PortOpening()>& open) {
+PortOpening FileTrace::reach(PortKind kind, const ChosenPort& port, Reaching reaching,
+                             const std::function<PortOpening()>& open) {
     const Clock::time_point began = now_();
     PortOpening opening = open();
-    std::string event = "open " + chosenBy(kind, port) + ": " + chosenWay(port);
+    std::string event = std::string(reaching == Reaching::first ? "open " : "reopen, the device having gone: ") +
+                        chosenBy(kind, port) + ": " + chosenWay(port);
     if (opening.port != nullptr) {
         event += ": opened in " + since(began) + " ms";
     } else if (port.value.way != PortWay::refused) {
@@ -125,8 +139,7 @@ std::optional<std::string> FileTrace::askPrinter(RawPort& port) {
 }
 
 void FileTrace::shortfall(Shortfall left, const std::string& told) {
-    std::string event = left == Shortfall::ended ? "shortfall: the port ends until it is opened again"
-                                                 : "shortfall: the port is stalled until a write goes through whole";
+    std::string event = shortfallWords(left);
     line(told.empty() ? event : event + "; the operator is told: " + escapedBytes(told));
 }
 

@@ -62,7 +62,8 @@ public:
 
     void started(std::string_view program, std::string_view system);
 
-    PortOpening reach(PortKind kind, const ChosenPort& port, const std::function<PortOpening()>& open) override;
+    PortOpening reach(PortKind kind, const ChosenPort& port, Reaching reaching,
+                      const std::function<PortOpening()>& open) override;
     RawOutcome write(RawPort& port, std::string_view bytes, std::chrono::milliseconds patience) override;
     RawOutcome drain(RawPort& port, std::chrono::milliseconds patience) override;
     std::optional<std::string> askPrinter(RawPort& port) override;

@@ -15,6 +15,9 @@
 //                            than writePatience (bounded_port.h)
 //   prepareLine(device)      sets the serial line as the operators' mode
 //                            command does; what went wrong, or ""
+//   resetLine(device)        the same settings again, on a line whose device
+//                            went away and came back, without a word on
+//                            standard output (ports.h)
 
 #include <string>
 #include <string_view>
@@ -53,6 +56,7 @@ public:
     virtual PortOpening openQueue(PortKind kind, const std::string& queue) = 0;
 
     virtual std::string prepareLine(const Device& device) = 0;
+    virtual std::string resetLine(const Device& device) = 0;
 };
 
 }  // namespace label

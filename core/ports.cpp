@@ -13,11 +13,12 @@ namespace label {
 namespace {
 
 // A port that is reached at its first byte. Until then it holds only how to
-// reach it; one that could not be reached takes nothing, and says why. Every
-// call on the port it reached is traced.
+// reach it; one that could not be reached takes nothing, and says why. One
+// whose device went away is let go at once and reached afresh at its next
+// write, until it is back. Every call on the port it reached is traced.
 class FirstBytePort final : public RawPort {
 public:
-    using Reach = std::function<PortOpening()>;
+    using Reach = std::function<PortOpening(Reaching)>;
     using Tell = std::function<void(const std::string&)>;
 
     FirstBytePort(Reach reach, Tell tell, Trace& trace)
@@ -26,10 +27,16 @@ public:
     RawOutcome write(std::string_view bytes, std::chrono::milliseconds patience) override {
         const auto deadline = Clock::now() + patience;
         if (!reached()) {
-            return {0, false, unreachable};
+            return {0, false, unreachable, gone_};
         }
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        return trace_.write(*port_, bytes, std::max(left, stalledPatience));
+        const RawOutcome outcome = trace_.write(*port_, bytes, std::max(left, stalledPatience));
+        if (outcome.failure && outcome.gone) {
+            problem_ = port_->describe(*outcome.failure);
+            port_.reset();
+            gone_ = true;
+        }
+        return outcome;
     }
 
     RawOutcome drain(std::chrono::milliseconds patience) override {
@@ -59,9 +66,11 @@ private:
     static constexpr std::uint32_t unreachable = 1;
 
     bool reached() {
-        if (reach_) {
-            PortOpening opening = std::exchange(reach_, nullptr)();
+        if (port_ == nullptr && (gone_ || !tried_)) {
+            tried_ = true;
+            PortOpening opening = reach_(gone_ ? Reaching::again : Reaching::first);
             port_ = std::move(opening.port);
+            gone_ = gone_ && port_ == nullptr;
             problem_ = std::move(opening.problem);
         }
         return port_ != nullptr;
@@ -72,6 +81,8 @@ private:
     Trace& trace_;
     std::unique_ptr<RawPort> port_;
     std::string problem_;
+    bool tried_ = false;
+    bool gone_ = false;
 };
 
 // A value the system cannot use, with its words.
@@ -121,10 +132,11 @@ ChosenPort choosePort(PortKind kind, const char* value, PortSystem& system) {
 
 PortOpening Ports::open(PortKind kind) {
     const ChosenPort& port = chosen(kind);
-    return {std::make_unique<FirstBytePort>([this, kind, &port] { return reach(kind, port); },
-                                            [this, kind](const std::string& words) { sayOnce(kind, words); }, trace_),
-            port.shown,
-            {}};
+    return {
+        std::make_unique<FirstBytePort>([this, kind, &port](Reaching reaching) { return reach(kind, port, reaching); },
+                                        [this, kind](const std::string& words) { sayOnce(kind, words); }, trace_),
+        port.shown,
+        {}};
 }
 
 void Ports::prepareSerialLine() {
@@ -141,6 +153,7 @@ void Ports::prepareSerialLine() {
     case PortWay::refused:
         return;  // said already
     }
+    linePrepared_ = problem.empty();
     if (!problem.empty()) {
         say(PortKind::serial, "mode com1: " + port.shown + ": " + problem);
     }
@@ -159,8 +172,28 @@ const ChosenPort& Ports::chosen(PortKind kind) {
     return *port;
 }
 
-PortOpening Ports::reach(PortKind kind, const ChosenPort& port) {
-    return trace_.reach(kind, port, [this, kind, &port] { return openChosen(kind, port); });
+// A line back after its device went away gets answer 1's settings before
+// any byte: what is plugged in may be another adapter, set as it came. Its
+// settings fail while nothing is plugged in, which is said only if the open
+// then finds a line.
+PortOpening Ports::reach(PortKind kind, const ChosenPort& port, Reaching reaching) {
+    if (reaching == Reaching::first) {
+        return trace_.reach(kind, port, reaching, [this, kind, &port] { return openChosen(kind, port); });
+    }
+    std::string problem;
+    PortOpening opening = trace_.reach(kind, port, reaching, [this, kind, &port, &problem] {
+        if (linePrepared_ && port.value.way == PortWay::device) {
+            problem = system_.resetLine(port.device);
+        }
+        return openChosen(kind, port);
+    });
+    if (opening.port != nullptr) {
+        if (!problem.empty()) {
+            say(kind, "mode com1: " + port.shown + ": " + problem);
+        }
+        say(kind, "the printer on " + port.shown + " is back");
+    }
+    return opening;
 }
 
 // A refused port has been said: its lost lines are counted, not said again.

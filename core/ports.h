@@ -20,6 +20,9 @@
 //               com1:96,N,8,1" sets it; what went wrong, or that a network
 //               port or a queue has no line settings, is one line
 //     trace()   where each opening and each call on a port is traced
+//   A port whose device went away (raw_port.h) is opened afresh at its next
+//   write; once it is back, a line answer 1 prepared is prepared again
+//   first, and "PROGRAM: the printer on PORT is back" is said.
 
 #include <optional>
 #include <set>
@@ -49,7 +52,7 @@ public:
 
 private:
     const ChosenPort& chosen(PortKind kind);
-    PortOpening reach(PortKind kind, const ChosenPort& port);
+    PortOpening reach(PortKind kind, const ChosenPort& port, Reaching reaching);
     PortOpening openChosen(PortKind kind, const ChosenPort& port);
     void sayOnce(PortKind kind, const std::string& words);
     void say(PortKind kind, const std::string& words);
@@ -60,6 +63,7 @@ private:
     std::optional<ChosenPort> serial_;
     std::optional<ChosenPort> parallel_;
     std::set<std::string> said_;
+    bool linePrepared_ = false;
 };
 
 }  // namespace label

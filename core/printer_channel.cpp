@@ -45,8 +45,11 @@ void PrinterChannel::close() {
     failed_ = true;
 }
 
+// A port whose device went away is tried afresh by each new command, so the
+// first one after the printer is back reaches it.
 PrinterChannel::Command& PrinterChannel::current() {
     if (queue_.empty() || queue_.back().ended) {
+        failed_ = failed_ && !port_.wentAway();
         queue_.emplace_back();
     }
     return queue_.back();
@@ -82,7 +85,7 @@ void PrinterChannel::flush() {
     while (!queue_.empty()) {
         const Command& front = queue_.front();
         if (frontTaken_ < front.bytes.size()) {
-            frontTaken_ += port_.write(std::string_view(front.bytes).substr(frontTaken_));
+            offerFront();
         }
         if (frontTaken_ < front.bytes.size()) {
             if (!std::exchange(failed_, true)) {
@@ -97,6 +100,33 @@ void PrinterChannel::flush() {
         queue_.pop_front();
         frontTaken_ = 0;
     }
+}
+
+// A command the device went away under goes to the line opened afresh only
+// if the old line took none of it; else it is lost, and never sent twice.
+void PrinterChannel::offerFront() {
+    const std::string_view front(queue_.front().bytes);
+    const bool untouched = frontTaken_ == 0 && !port_.wentAway();
+    frontTaken_ += port_.write(front.substr(frontTaken_));
+    if (port_.wentAway() && untouched && frontTaken_ == 0) {
+        frontTaken_ += port_.write(front);
+    }
+    if (port_.wentAway()) {
+        loseFront();
+    }
+}
+
+// Its bytes are offered no more; the rest of a command still being written is
+// dropped, and the next command is tried afresh (current()).
+void PrinterChannel::loseFront() {
+    Command& front = queue_.front();
+    if (front.ended && !front.spoilt) {
+        report_.lost(1);
+    }
+    front.spoilt = true;
+    frontTaken_ = front.bytes.size();
+    failed_ = !front.ended;
+    fault();
 }
 
 void PrinterChannel::fault() { report_.fault(port_.name(), port_.problem()); }

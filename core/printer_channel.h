@@ -29,6 +29,10 @@
 //     port has taken what was stuck: the stream's failed state is sticky.
 //     What the port did not take stays queued and is offered again at every
 //     later line end and at the close.
+// One thing the stream did not know: a device that went away (a USB adapter
+// pulled out, bounded_port.h). The command it went away under is lost, or
+// goes to the line opened afresh if the old line took none of it; the channel
+// does not stay failed, and each later command tries the port afresh.
 
 #include <cstddef>
 #include <cstdint>
@@ -71,6 +75,8 @@ private:
     void append(std::string_view bytes);
     void endCommand();
     void flush();
+    void offerFront();
+    void loseFront();
     void fault();
 
     PortOpener& ports_;

@@ -26,11 +26,14 @@ namespace label {
 using Clock = std::chrono::steady_clock;
 
 // What one raw write or drain reported. `complete` false without a failure
-// means the port ran out of patience.
+// means the port ran out of patience. `gone` is the system's word that the
+// failure was the device going away (a USB adapter pulled out): this port
+// takes nothing more, but a fresh opening of its path may reach it again.
 struct RawOutcome {
     std::size_t taken = 0;                 // bytes the system reports taken (writes)
     bool complete = true;                  // all offered taken, or all taken sent on (drains)
     std::optional<std::uint32_t> failure;  // the system's error code
+    bool gone = false;                     // the failure: the device went away
 };
 
 class RawPort {

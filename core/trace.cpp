@@ -4,7 +4,8 @@
 
 namespace label {
 
-PortOpening Trace::reach(PortKind /*kind*/, const ChosenPort& /*port*/, const std::function<PortOpening()>& open) {
+PortOpening Trace::reach(PortKind /*kind*/, const ChosenPort& /*port*/, Reaching /*reaching*/,
+                         const std::function<PortOpening()>& open) {
     return open();
 }
 

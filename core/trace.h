@@ -6,11 +6,11 @@
 // words nothing for one. file_trace.h writes the events to a file.
 //
 //   reach      a port is reached at its first byte: `open` opens it, as
-//              `port` (its kind's variable, the way chosen) asks (a port
-//              reached again after it ended will come through here too)
+//              `port` (its kind's variable, the way chosen) asks; `again`
+//              when it is reopened after its device went away
 //   write, drain, askPrinter   one call on a reached port, with its outcome
-//   shortfall  a write or drain fell short: the port is stalled or ended,
-//              and the operator is told `told`
+//   shortfall  a write or drain fell short: the port is stalled, ended or
+//              its device gone, and the operator is told `told`
 
 #include <chrono>
 #include <functional>
@@ -28,7 +28,10 @@ struct RawOutcome;
 class RawPort;
 
 // What a shortfall leaves of a port (bounded_port.h).
-enum class Shortfall { stalled, ended };
+enum class Shortfall { stalled, ended, gone };
+
+// Whether a port is reached for the first time, or after its device went away.
+enum class Reaching { first, again };
 
 class Trace {
 public:
@@ -37,7 +40,8 @@ public:
     Trace(const Trace&) = delete;
     Trace& operator=(const Trace&) = delete;
 
-    virtual PortOpening reach(PortKind kind, const ChosenPort& port, const std::function<PortOpening()>& open);
+    virtual PortOpening reach(PortKind kind, const ChosenPort& port, Reaching reaching,
+                              const std::function<PortOpening()>& open);
     virtual RawOutcome write(RawPort& port, std::string_view bytes, std::chrono::milliseconds patience);
     virtual RawOutcome drain(RawPort& port, std::chrono::milliseconds patience);
     virtual std::optional<std::string> askPrinter(RawPort& port);

@@ -9,6 +9,7 @@
 
 #include "bounded_port.h"
 #include "posix_files.h"
+#include "posix_printer_names.h"
 
 namespace label::platform {
 namespace {
@@ -85,9 +86,12 @@ std::string groupOf(std::string_view path, const std::string& root) {
 std::string missingHint(std::string_view path, PortKind kind, const std::string& root) {
     const PortKindFacts& facts = portKind(kind);
     std::vector<std::string> choices;
-    for (const auto& port : portsPresent(kind, root)) {
-        choices.push_back(port);
-        choices.back().append(" (").append(facts.variable).append("=").append(port);
+    const std::vector<std::string> ports = portsPresent(kind, root);
+    const auto names = printerNames(ports, root);
+    for (std::size_t index = 0; index < ports.size(); ++index) {
+        const std::string& port = ports[index];
+        choices.push_back(port + " (" + (names[index] ? *names[index] + "; " : ""));
+        choices.back().append(facts.variable).append("=").append(port);
         choices.back().append(" ").append(facts.program).append(")");
     }
     return missingPortWords(path, choices);

@@ -8,7 +8,9 @@
 //                             tests), where port_kinds.h says they appear
 //   describePortError(...)    strerror's words, with a hint where the usual
 //                             cause is known: the group to join, the ports
-//                             that do exist, another program holding the port
+//                             that do exist (each with the maker and model
+//                             its printer gives, posix_printer_names.h),
+//                             another program holding the port
 
 #include <string>
 #include <string_view>

@@ -118,4 +118,7 @@ std::string SystemPorts::prepareLine(const Device& device) {
     return problem;
 }
 
+// The settings stay with the line after the close, as answer 1's do.
+std::string SystemPorts::resetLine(const Device& device) { return prepareLine(device); }
+
 }  // namespace label::platform

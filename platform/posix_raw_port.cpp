@@ -93,7 +93,8 @@ public:
         fellShort_ = taken < bytes.size();
         const bool outOfTime = error == EAGAIN || error == EINTR;
         return {taken, !fellShort_,
-                fellShort_ && !outOfTime ? std::optional(static_cast<std::uint32_t>(error)) : std::nullopt};
+                fellShort_ && !outOfTime ? std::optional(static_cast<std::uint32_t>(error)) : std::nullopt,
+                fellShort_ && hungUp(error)};
     }
 
     RawOutcome drain(milliseconds patience) override {
@@ -115,6 +116,9 @@ public:
     [[nodiscard]] std::optional<std::string> printerSays() override { return askPrinter(fd_, driver_); }
 
 private:
+    // A terminal whose device went away answers every write so.
+    [[nodiscard]] bool hungUp(int error) const { return node_ == Node::terminal && (error == EIO || error == ENODEV); }
+
     // Only what a line that fell short still holds is dropped: a line that
     // took its bytes may still be sending those of earlier menu cycles.
     void letGoOfTerminal() {

@@ -13,7 +13,9 @@
 // undone when it is let go (posix_terminal.h, posix_raw_port.h). A printer
 // queue is CUPS's, and has a port of its own (posix_printer_queue.h).
 // prepareLine sets 9600 baud, 8 data bits, no parity, 1 stop bit, meant to
-// stay once the program ends, as mode's settings do.
+// stay once the program ends, as mode's settings do; resetLine does the same.
+// A terminal that hung up (EIO, ENODEV: its device went away) is reported
+// gone (raw_port.h).
 //
 // Windows (windows_ports.cpp): a kind leads to COM1 or LPT1, or to the port
 // its variable names (windows_port_names.h). A port is opened for overlapped
@@ -24,7 +26,9 @@
 // that failed. A printer queue has a port of its own
 // (windows_printer_queue.h). prepareLine runs the operators' mode command for
 // the port: only a checked COMn goes into it, and mode reports its own
-// errors.
+// errors. resetLine sets the same through the system's own calls, since mode
+// would speak on standard output. A device not connected, or a general
+// failure of a COM port (a USB adapter pulled out), is reported gone.
 //
 // Both: a printer on the network has a port of its own (socket_port.h).
 
@@ -43,6 +47,7 @@ public:
     PortOpening openQueue(PortKind kind, const std::string& queue) override;
 
     std::string prepareLine(const Device& device) override;
+    std::string resetLine(const Device& device) override;
 };
 
 }  // namespace label::platform

@@ -75,9 +75,16 @@ void limitWriteTime(HANDLE port) {
     SetCommTimeouts(port, &timeouts);
 }
 
+// How the system says a device went away: not connected, or, from a USB
+// serial adapter's driver pulled out from under its COM port, a general
+// failure.
+bool deviceGone(DWORD error, bool comPort) {
+    return error == ERROR_DEVICE_NOT_CONNECTED || (comPort && error == ERROR_GEN_FAILURE);
+}
+
 class OverlappedPort final : public RawPort {
 public:
-    OverlappedPort(HANDLE handle, HANDLE done) : handle_(handle), done_(done) {}
+    OverlappedPort(HANDLE handle, HANDLE done, bool comPort) : handle_(handle), done_(done), comPort_(comPort) {}
     ~OverlappedPort() override {
         CloseHandle(done_);
         CloseHandle(handle_);
@@ -134,15 +141,44 @@ private:
     }
 
     // A time-out is the port running out of patience, not a failure.
-    static RawOutcome outcome(DWORD taken, DWORD offered, DWORD error) {
+    [[nodiscard]] RawOutcome outcome(DWORD taken, DWORD offered, DWORD error) const {
         const bool failed = error != ERROR_SUCCESS && !isTimeout(error);
         return {taken, taken == offered && error == ERROR_SUCCESS,
-                failed ? std::optional<std::uint32_t>(error) : std::nullopt};
+                failed ? std::optional<std::uint32_t>(error) : std::nullopt, failed && deviceGone(error, comPort_)};
     }
 
     HANDLE handle_;
     HANDLE done_;
+    bool comPort_;
 };
+
+// 9600 baud, no parity, 8 data bits, 1 stop bit, no flow control: what
+// "mode COMn:96,N,8,1" sets. What went wrong, or "".
+std::string setLine(HANDLE port) {
+    DCB line{};
+    line.DCBlength = sizeof line;
+    if (GetCommState(port, &line) == FALSE) {
+        return describeError(GetLastError());
+    }
+    line.BaudRate = CBR_9600;
+    line.ByteSize = DATABITS_8;
+    line.Parity = NOPARITY;
+    line.StopBits = ONESTOPBIT;
+    line.fOutxCtsFlow = FALSE;
+    line.fOutxDsrFlow = FALSE;
+    line.fOutX = FALSE;
+    line.fInX = FALSE;
+    if (SetCommState(port, &line) == FALSE) {
+        return describeError(GetLastError());
+    }
+    DCB taken{};
+    taken.DCBlength = sizeof taken;
+    if (GetCommState(port, &taken) == FALSE || taken.BaudRate != CBR_9600 || taken.ByteSize != DATABITS_8 ||
+        taken.Parity != NOPARITY || taken.StopBits != ONESTOPBIT || taken.fOutX != FALSE || taken.fInX != FALSE) {
+        return "the line settings did not take";
+    }
+    return {};
+}
 
 PortOpening openPort(const Device& device, PortKind kind) {
     const HANDLE handle =
@@ -157,7 +193,7 @@ PortOpening openPort(const Device& device, PortKind kind) {
         return {nullptr, device.name, describeError(error)};
     }
     limitWriteTime(handle);
-    return {std::make_unique<OverlappedPort>(handle, done), device.name, {}};
+    return {std::make_unique<OverlappedPort>(handle, done, modeName(device).has_value()), device.name, {}};
 }
 
 }  // namespace
@@ -188,6 +224,20 @@ std::string SystemPorts::prepareLine(const Device& device) {
     }
     runInInterpreter(shell_commands::prepareSerialPortNamed(*name));
     return {};
+}
+
+std::string SystemPorts::resetLine(const Device& device) {
+    if (!modeName(device)) {
+        return "the mode command prepares only a port named COMn";
+    }
+    const HANDLE port =
+        CreateFileA(device.path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (port == INVALID_HANDLE_VALUE) {
+        return describeError(GetLastError());
+    }
+    std::string problem = setLine(port);
+    CloseHandle(port);
+    return problem;
 }
 
 }  // namespace label::platform

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "console.h"
+#include "device_id.h"
 #include "helper_thread.h"
 #include "port_words.h"
 #include "queue_state.h"
@@ -35,23 +37,29 @@ constexpr std::string_view resumeWords = "Resume printing, in the printer's queu
 // The calls the spooler can refuse, for the words the operator is told.
 enum class Step { open, start, write, end };
 
-// The printers installed here, local ones and connections, by name.
+// The printers installed here, local ones and connections, by name, each
+// with its driver's name, by which an operator tells a label printer from
+// an office one.
 std::vector<std::string> installedPrinters() {
     constexpr DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
-    constexpr DWORD namesOnly = 4;
+    constexpr DWORD withDrivers = 2;
     DWORD needed = 0;
     DWORD count = 0;
-    EnumPrintersA(flags, nullptr, namesOnly, nullptr, 0, &needed, &count);
-    // PRINTER_INFO_4A holds pointers: the buffer is laid out in them.
-    std::vector<PRINTER_INFO_4A> list(needed / sizeof(PRINTER_INFO_4A) + 1);
-    const auto size = static_cast<DWORD>(list.size() * sizeof(PRINTER_INFO_4A));
-    if (EnumPrintersA(flags, nullptr, namesOnly, reinterpret_cast<BYTE*>(list.data()), size, &needed, &count) ==
+    EnumPrintersA(flags, nullptr, withDrivers, nullptr, 0, &needed, &count);
+    // PRINTER_INFO_2A holds pointers: the buffer is laid out in them.
+    std::vector<PRINTER_INFO_2A> list(needed / sizeof(PRINTER_INFO_2A) + 1);
+    const auto size = static_cast<DWORD>(list.size() * sizeof(PRINTER_INFO_2A));
+    if (EnumPrintersA(flags, nullptr, withDrivers, reinterpret_cast<BYTE*>(list.data()), size, &needed, &count) ==
         FALSE) {
         return {};
     }
     std::vector<std::string> names;
     for (DWORD each = 0; each < count; ++each) {
+        const std::string_view driver = list[each].pDriverName == nullptr ? "" : list[each].pDriverName;
         names.emplace_back(list[each].pPrinterName);
+        if (!driver.empty()) {
+            names.back() += " (" + printable(driver.substr(0, nameLength)) + ")";
+        }
     }
     std::sort(names.begin(), names.end());
     return names;

@@ -5,8 +5,8 @@
 // (USB001, a TCP/IP port, a shared printer) untouched.
 //
 //   opening      OpenPrinter; a name the spooler does not know is reported
-//                with the printers installed, local ones and connections
-//                (missingQueueWords)
+//                with the printers installed, local ones and connections,
+//                each with its driver's name (missingQueueWords)
 //   writes       the first starts the document (datatype RAW, named after
 //                the program), so that an opening that sends nothing leaves
 //                no empty job behind; each goes through WritePrinter

@@ -1,10 +1,13 @@
 """labelcom: the preparation question and port preparation."""
 
+import os
+import subprocess
 import termios
 
 import pytest
 
-from support.programs import run_piped
+from support.expectations import fill
+from support.programs import PROGRAMS, SerialLine, run_piped
 from support.screens import BANNER, CLEAR, MENU, PAUSE, sends
 
 SERIAL_BANNER, SERIAL_MENU = BANNER["labelcom"], MENU["labelcom"]
@@ -63,3 +66,26 @@ def test_the_line_gets_its_settings_back_but_keeps_the_preparation(line_at, keys
     prepared = keys.startswith(b"1")
     output = before[1] & ~termios.OPOST if prepared else before[1]
     assert (after[1], after[4] == termios.B9600, after == before) == (output, prepared, not prepared)
+
+
+def test_a_line_pulled_out_and_back_under_its_stable_name_gets_the_next_command(com1, tmp_path):
+    """The hung-up line's command goes whole to the line now at the port's link, prepared before it."""
+    old, new = SerialLine(), SerialLine()
+    com1.link_to(os.ttyname(old.slave))
+    trace = tmp_path / "trace"
+    child = subprocess.Popen([PROGRAMS["labelcom"]], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, env={**os.environ, "LABEL_TRACE": str(trace)})
+    child.stdin.write(b"1\n1\n")
+    child.stdin.flush()
+    first = old.received(quiet=1)
+    os.close(old.master)  # the line hangs up, as a pulled-out adapter's does
+    com1.path.unlink()
+    com1.link_to(os.ttyname(new.slave))
+    _, errors = child.communicate(b"1\n9\n", timeout=20)
+    settings, second = termios.tcgetattr(new.slave), new.received()
+    new.close()
+    os.close(old.slave)
+    assert (first, second, child.returncode) == (sends(1), sends(1), 0)
+    assert errors.decode().splitlines() == ["labelcom: " + fill("printer back", {"port": bytes(com1.path)}).decode()]
+    assert (settings[4], settings[5], settings[1] & termios.OPOST) == (termios.B9600, termios.B9600, 0)
+    assert "reopen, the device having gone" in trace.read_text()

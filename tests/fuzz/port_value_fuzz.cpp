@@ -40,6 +40,7 @@ public:
     label::PortOpening openNetwork(const label::NetworkAddress& /*address*/) override { return {}; }
     label::PortOpening openQueue(PortKind /*kind*/, const std::string& /*queue*/) override { return {}; }
     std::string prepareLine(const label::Device& /*device*/) override { return {}; }
+    std::string resetLine(const label::Device& /*device*/) override { return {}; }
 };
 
 void checkNetwork(std::string_view value, const label::PortValue& read) {

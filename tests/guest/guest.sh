@@ -37,11 +37,21 @@ plug() { echo dummy_udc.0 >$gadget/UDC; appears /dev/usb/lp0 /dev/g_printer0; sl
 unplug() { reader_off; echo "" >$gadget/UDC; vanishes /dev/usb/lp0 /dev/g_printer0; }
 wrong_settings() { stty -F "$1" 1200 cs7 parenb cstopb -clocal crtscts ixon opost; }
 xon_line() { stty -F "$1" 9600 cs8 -parenb -cstopb clocal cread -crtscts raw -echo ixon; }
+# The USB serial adapter pulled out (by the host, through qemu's monitor) and
+# plugged in again, which gives it the next free name while the old one is
+# held; the link stands for udev's by-id name, which follows the adapter.
+adapter_out() { say "unplug adapter"; vanishes /dev/ttyUSB0; }
+adapter_in() {
+  say "plug adapter"; i=0
+  while ! ls /dev/ttyUSB* >/dev/null 2>&1 && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
+  ln -sfn "$(ls /dev/ttyUSB* | head -n 1)" /tmp/adapter-by-id
+}
 # A line's XOFF stops it only while the line is open: something holds it open.
 hold() { sleep 30 <"/dev/$1" & sleep 0.5; say "xoff $1"; sleep 1; }
 
 mkdir -p $gadget/functions/printer.lane $gadget/configs/c.1
 echo 0x1d6b >$gadget/idVendor; echo 0x0104 >$gadget/idProduct
+cat /share/pnp_string >$gadget/functions/printer.lane/pnp_string
 ln -s $gadget/functions/printer.lane $gadget/configs/c.1/
 plug && : >/tmp/gadget && reader_on
 appears /dev/lp0 /dev/ttyUSB0

@@ -4,6 +4,7 @@ parallel port behind lp, a second 8250 UART and an FTDI adapter whose far
 ends are sockets here, and 32-bit wine for the windows-i686 build. The guest
 (guest.sh) runs every case of CASES in one boot; each case is a test here."""
 
+import json
 import os
 import shutil
 import socket
@@ -26,6 +27,8 @@ CACHE = ROOT / "build" / "guest"
 SHARE = CACHE / "share"
 PORT_VARIABLE = {"labellpt": "LABELLPT_PORT", "labelcom": "LABELCOM_PORT"}
 SERIAL_CHANNELS = ("ttyS1", "ttyUSB0")
+# The FTDI adapter, by an id that qemu's monitor removes and adds it by.
+ADAPTER = {"driver": "usb-serial", "chardev": "ttyUSB0", "id": "adapter"}
 XOFF, XON = b"\x13", b"\x11"
 PREPARING = PAUSE + PAUSE + CLEAR  # labelcom's answer 1, before its menu
 
@@ -78,6 +81,14 @@ PAPER_OUT_STEPS = [("menu", 1), *menu_after(b"1\n", 2), ("do", "printer_status 0
 USBLP_MISSING = b"/dev/usb/lp0 does not exist; printer ports here: /dev/lp0 (LABELLPT_PORT=/dev/lp0 labellpt)\n"
 NO_UART = b"labelcom: mode com1: /dev/ttyS2: Input/output error\n"
 HELD = [*menu_after(b"2\n" + EVERY_CHOICE[:-2], 9), ("keys", b"9\n")]
+# What the gadget says it is; the hint of a missing port names it.
+PNP_STRING = "MFG:Lane Maker;CMD:VRT;MDL:Guest Model 4;CLS:PRINTER;"
+USB_NAMED = (b"/dev/usb/lp9 does not exist; printer ports here: /dev/usb/lp0 (Lane Maker Guest Model 4; "
+             b"LABELLPT_PORT=/dev/usb/lp0 labellpt), /dev/lp0 (LABELLPT_PORT=/dev/lp0 labellpt)\n")
+# The adapter goes after choice 1 and is back, with settings of its own,
+# before choice 2, which must reach it whole and once.
+ADAPTER_BACK = [("keys", b"1\n"), *menu_after(b"1\n", 2), ("do", "sleep 1; adapter_out; adapter_in"),
+                ("do", "wrong_settings /tmp/adapter-by-id"), *menu_after(b"2\n", 3), ("keys", b"9\n")]
 CASES = {
     "usblp, every choice": Case("labellpt", "/dev/usb/lp0", [("keys", EVERY_CHOICE)], "/tmp/gadget"),
     "usblp, a printer that takes nothing": Case("labellpt", "/dev/usb/lp0", STALL_STEPS, "/tmp/gadget",
@@ -105,6 +116,13 @@ CASES = {
     "32-bit labellpt, LABELLPT_PORT=LPT2": Case("labellpt", "LPT2", [("keys", EVERY_CHOICE)], "/tmp/lpt2"),
     "32-bit labellpt, a refused port name": Case("labellpt", "PRN|x", [("keys", b"1\n2\n9\n")], "/tmp/lpt1"),
     "32-bit labellpt, input ending mid-prompt": Case("labellpt", "LPT1", [("keys", b"1\n3\n1")], "/tmp/lpt1"),
+    "a missing port, and the USB printer named by its device ID": Case(
+        "labellpt", "/dev/usb/lp9", [("keys", b"1\n9\n")], "/tmp/gadget", b"", (1, 1), says=USB_NAMED),
+    # Last: the adapter keeps its new name.
+    "ttyUSB0 pulled out and back under its by-id name": Case(
+        "labelcom", "/tmp/adapter-by-id", ADAPTER_BACK, "ttyUSB0", sends(1) + sends(2), settings="/tmp/adapter-by-id",
+        says=b"labelcom: " + fill("printer back", {"port": b"/tmp/adapter-by-id"}) + b"\n",
+        setup="ln -sfn /dev/ttyUSB0 /tmp/adapter-by-id"),
 }
 
 
@@ -127,6 +145,7 @@ def write_share():
     (SHARE / "bin").mkdir(parents=True)
     (SHARE / "results").mkdir()
     shutil.copy(Path(__file__).with_name("guest.sh"), SHARE)
+    (SHARE / "pnp_string").write_text(PNP_STRING)
     for program in PORT_VARIABLE:
         shutil.copy(PROGRAMS[program], SHARE / "bin")
         shutil.copy(executable(program, "i686"), SHARE / "bin")
@@ -177,7 +196,8 @@ class Guest:
                 "-virtfs", f"local,path={SHARE},mount_tag=share,security_model=none",
                 "-parallel", f"file:{SHARE / 'lp'}", "-chardev", chardevs[0], "-serial", "mon:stdio",
                 "-serial", "chardev:ttyS1", "-chardev", chardevs[1],
-                "-device", "qemu-xhci", "-device", "usb-serial,chardev=ttyUSB0"]
+                "-device", "qemu-xhci", "-device", ",".join(f"{k}={v}" for k, v in ADAPTER.items()),
+                "-qmp", f"unix:{SHARE / 'qmp'},server=on,wait=off"]
 
     def connect(self, line):
         for _ in range(100):
@@ -211,8 +231,24 @@ class Guest:
         timer.cancel()
         qemu.wait()
 
+    def monitor(self, *commands):
+        """Runs each QMP command; a device_del waits for the device to be gone."""
+        with socket.socket(socket.AF_UNIX) as qmp:
+            qmp.connect(str(SHARE / "qmp"))
+            replies = qmp.makefile("r")
+            for execute, arguments in [("qmp_capabilities", {}), *commands]:
+                qmp.sendall(json.dumps({"execute": execute, "arguments": arguments}).encode())
+                while "return" not in (reply := json.loads(replies.readline())) and "error" not in reply:
+                    pass
+                while execute == "device_del" and reply.get("event") != "DEVICE_DELETED":
+                    reply = json.loads(replies.readline())
+
     def follow(self, line):
         verb, _, argument = line.partition(" ")
+        if line == "@@unplug adapter":
+            self.monitor(("device_del", {"id": ADAPTER["id"]}))
+        elif line == "@@plug adapter":
+            self.monitor(("device_add", ADAPTER))
         if verb == "@@case":
             self.case = argument
         elif verb == "@@done":
@@ -287,7 +323,7 @@ def test_case(guest, request, number, name):
         assert case.says in stderr
         assert stderr.endswith(b"%d of %d command lines did not reach the printer on %s\n" % (lost, sent, port))
     else:
-        assert stderr == b""
+        assert stderr == case.says
     if case.within and case.lost == (8, 8):
         assert seconds - timings[-1] < case.within
     elif case.within:

@@ -111,6 +111,7 @@ public:
     PortOpening openNetwork(const NetworkAddress& /*address*/) override { return ports.open(PortKind::serial); }
     PortOpening openQueue(PortKind kind, const std::string& /*queue*/) override { return ports.open(kind); }
     std::string prepareLine(const Device& /*device*/) override { return {}; }
+    std::string resetLine(const Device& /*device*/) override { return {}; }
     RecordingPorts ports;
 };
 

@@ -44,6 +44,7 @@ public:
         calls.push_back("prepare " + device.path);
         return "not a serial line";
     }
+    std::string resetLine(const Device& device) override { return prepareLine(device); }
 
 private:
     PortOpening opened(std::string call) {

@@ -48,10 +48,12 @@ TEST_F(StandInDevices, ListsThePortsOfEachKindThatExist) {
                                         "/dev/serial/by-id/usb-Maker_Adapter-if00"}));
 }
 
-TEST_F(StandInDevices, AMissingPortNamesTheOnesThatExistReadyToPaste) {
+// A stand-in for a USB printer answers no driver's question: its path alone.
+TEST_F(StandInDevices, AMissingPortNamesTheOnesThatExistAndTheirPrintersReadyToPaste) {
+    write("proc/sys/dev/parport/parport1/autoprobe", "CLASS:PRINTER;\nMODEL:VRT 2;\nMANUFACTURER:Corvane;\n");
     EXPECT_EQ(describePortError(ENOENT, "/dev/lp0", PortKind::parallel, root),
               "/dev/lp0 does not exist; printer ports here: /dev/usb/lp0 (LABELLPT_PORT=/dev/usb/lp0 labellpt), "
-              "/dev/lp1 (LABELLPT_PORT=/dev/lp1 labellpt)");
+              "/dev/lp1 (Corvane VRT 2; LABELLPT_PORT=/dev/lp1 labellpt)");
     EXPECT_EQ(describePortError(ENOENT, "/dev/ttyS9", PortKind::serial, root / "dev/usb"),
               "/dev/ttyS9 does not exist; no printer port found here: is the printer plugged in and switched on?");
 }

@@ -58,7 +58,8 @@ def test_every_choice_arrives_one_job_where_the_port_is_opened(queues, spooler, 
 
 @pytest.mark.parametrize("value, problem, seconds", [
     ("printer:Nowhere", fill("no such printer queue", {
-        "name": b"Nowhere", "printers": b"printer:Label Desk, printer:Refusing, printer:Slow"}), 2),
+        "name": b"Nowhere", "printers": b", ".join(
+            b"printer:%s (Wine PostScript Driver)" % name for name in (b"Label Desk", b"Refusing", b"Slow"))}), 2),
     ("printer:Refusing", ENTRIES["spooler did not take the job"], 2),
     ("printer:Slow", ENTRIES["spooler gave no answer"], 9),
 ])
