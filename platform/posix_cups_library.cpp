@@ -1,6 +1,7 @@
 #include "posix_cups_library.h"
 
 #include <dlfcn.h>
+#include <sys/auxv.h>
 
 #include <optional>
 
@@ -39,6 +40,13 @@ bool findAll(void* library, CupsLibrary& cups) {
 // Kept loaded to the end of the run: a helper still inside a call may
 // outlive every port.
 Loaded load() {
+    // A program without a dynamic loader (linked static) would bring in a
+    // second C library with libcups, and crash inside it.
+    if (::getauxval(AT_BASE) == 0) {
+        return {std::nullopt,
+                std::string("printer queues need the CUPS library ") + libraryFile +
+                    ", which a program linked static cannot load: build with LABEL_LINKING=static-runtime"};
+    }
     void* library = ::dlopen(libraryFile, RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
         return {std::nullopt, std::string("printer queues need the CUPS library ") + libraryFile +
