@@ -27,11 +27,11 @@ bool sameKey(std::string_view key, std::string_view wanted) {
 }
 
 // The value of the first field named by any of `keys`, or "".
-std::string_view field(std::string_view id, std::initializer_list<std::string_view> keys) {
-    while (!id.empty()) {
-        const std::size_t end = std::min(id.find(';'), id.size());
-        const std::string_view pair = id.substr(0, end);
-        id.remove_prefix(std::min(end + 1, id.size()));
+std::string_view field(std::string_view deviceId, std::initializer_list<std::string_view> keys) {
+    while (!deviceId.empty()) {
+        const std::size_t end = std::min(deviceId.find(';'), deviceId.size());
+        const std::string_view pair = deviceId.substr(0, end);
+        deviceId.remove_prefix(std::min(end + 1, deviceId.size()));
         const std::size_t colon = pair.find(':');
         if (colon == std::string_view::npos) {
             continue;
@@ -46,9 +46,9 @@ std::string_view field(std::string_view id, std::initializer_list<std::string_vi
 
 }  // namespace
 
-std::optional<std::string> printerName(std::string_view id) {
-    const std::string_view maker = field(id, {"MFG", "MANUFACTURER"}).substr(0, nameLength);
-    const std::string_view model = field(id, {"MDL", "MODEL"}).substr(0, nameLength);
+std::optional<std::string> printerName(std::string_view deviceId) {
+    const std::string_view maker = field(deviceId, {"MFG", "MANUFACTURER"}).substr(0, nameLength);
+    const std::string_view model = field(deviceId, {"MDL", "MODEL"}).substr(0, nameLength);
     if (maker.empty() && model.empty()) {
         return std::nullopt;
     }

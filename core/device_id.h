@@ -3,7 +3,7 @@
 // Who a printer says it is: the IEEE 1284 device ID that USB and parallel
 // printers give ("MFG:Corvane;MDL:VRT-4;CMD:...;"), read on every system.
 //
-//   printerName(id)   "MAKER MODEL" from MFG (or MANUFACTURER) and MDL (or
+//   printerName(deviceId) "MAKER MODEL" from MFG (or MANUFACTURER) and MDL (or
 //                     MODEL), either alone if the other is missing; nothing
 //                     if neither is there. Keys are matched in any case, the
 //                     last field needs no ";", control characters show as ?
@@ -22,7 +22,7 @@ namespace label {
 
 inline constexpr std::size_t nameLength = 40;
 
-std::optional<std::string> printerName(std::string_view id);
+std::optional<std::string> printerName(std::string_view deviceId);
 
 std::string_view lengthPrefixed(std::string_view reply);
 
